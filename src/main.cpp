@@ -1,0 +1,17 @@
+// The program: wires the core to the real standard streams.
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "io.h"
+#include "vexaro.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  vexaro::FdSource input(STDIN_FILENO);
+  vexaro::FdSink output(STDOUT_FILENO);
+  vexaro::FdSink diagnostics(STDERR_FILENO);
+  vexaro::Streams streams{input, output, diagnostics, isatty(STDOUT_FILENO) != 0};
+  return vexaro::run(args, streams, vexaro::make_default_search);
+}

@@ -1,0 +1,57 @@
+// The similarity ordering: row by row, the record in the current slot is
+// written, every later slot is scored against it, and each candidate that
+// beats the row's best so far is exchanged at once into the next slot.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "record_index.h"
+#include "settings.h"
+
+namespace vexaro {
+
+class TextSink;
+
+// The output order: slot s holds record slots[s].
+using Slots = std::vector<int32_t>;
+
+// Where the compared text of an item begins: `offs` bytes in (clamped to the
+// item), then behind the first `startchar` if there is one.
+const uint8_t* working_start(const Settings& settings, const uint8_t* item);
+
+// The reference item as written and scored: control bytes 1..31 become spaces.
+void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
+
+// Searches one row. Implementations differ in speed only: for the same
+// records and settings every engine leaves the same slots and best score.
+class RowSearch {
+ public:
+  virtual ~RowSearch() = default;
+  // `reference` is the working start of the rewritten reference item in slot
+  // `row`. Scores slots row+1.. and exchanges every strict improvement into
+  // slot row+1. Returns the row's best score, -1 when no candidate beat -1.
+  virtual int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) = 0;
+  // Under -a9999: the longest common substring the last search found.
+  virtual std::string row_substring() const = 0;
+};
+
+// The engine that scores every candidate with the literal scorer.
+std::unique_ptr<RowSearch> make_literal_search(const Settings& settings, const RecordIndex& index);
+
+enum class OrderingStatus { ok, write_error };
+
+struct OrderingResult {
+  OrderingStatus status = OrderingStatus::ok;
+  int64_t mean = 0;  // the mean of the header scores, the exit status
+};
+
+// Writes the records in similarity order to `output`, with progress and the
+// echo of each line on `diagnostics`.
+OrderingResult run_ordering(const Settings& settings, const RecordIndex& index, RowSearch& search,
+                            TextSink& output, TextSink& diagnostics);
+
+}  // namespace vexaro
