@@ -35,18 +35,11 @@ class LiteralSearch : public RowSearch {
   int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) override {
     if (settings_.single) scorer_.start_row();
     const int32_t Sleni = index_.linlens[slots[row]];
-    int32_t MaxVal = -1;
-    for (int32_t j = row + 1; j < index_.size(); ++j) {
-      const int32_t record = slots[j];
+    return apply_row(slots, row, [&](int32_t j, int32_t record) {
       const uint8_t* candidate = working_start(settings_, index_.item(record));
-      int32_t score = scorer_.simlin(j == row + 1 ? reference : nullptr, candidate, Sleni,
-                                     index_.linlens[record]);
-      if (score > MaxVal) {
-        MaxVal = score;
-        std::swap(slots[j], slots[row + 1]);
-      }
-    }
-    return MaxVal;
+      return scorer_.simlin(j == row + 1 ? reference : nullptr, candidate, Sleni,
+                            index_.linlens[record]);
+    });
   }
 
   std::string row_substring() const override { return scorer_.Sxstrng(); }

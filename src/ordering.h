@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "record_index.h"
@@ -25,6 +26,22 @@ const uint8_t* working_start(const Settings& settings, const uint8_t* item);
 
 // The reference item as written and scored: control bytes 1..31 become spaces.
 void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
+
+// Scores the candidates of a row in slot order with `score(j, record)` and
+// exchanges every strict improvement at once into slot row+1, which is what
+// decides ties. Returns the row's best score, -1 when none beat -1.
+template <class ScoreFn>
+int32_t apply_row(Slots& slots, int32_t row, ScoreFn&& score) {
+  int32_t MaxVal = -1;
+  for (int32_t j = row + 1; j < static_cast<int32_t>(slots.size()); ++j) {
+    int32_t value = score(j, slots[j]);
+    if (value > MaxVal) {
+      MaxVal = value;
+      std::swap(slots[j], slots[row + 1]);
+    }
+  }
+  return MaxVal;
+}
 
 // Searches one row. Implementations differ in speed only: for the same
 // records and settings every engine leaves the same slots and best score.

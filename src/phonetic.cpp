@@ -111,7 +111,9 @@ const char* encode(const Context& c) {
   }
 }
 
-void drop_first(char* word, int at) { std::memmove(word + at, word + at + 1, std::strlen(word + at)); }
+void drop_first(char* word, int at) {
+  std::memmove(word + at, word + at + 1, std::strlen(word + at));
+}
 
 }  // namespace
 

@@ -37,8 +37,7 @@ class LiteralScorer {
   // Scores `candidate` against `reference`; a null reference reuses the one
   // prepared by the last call that passed one. Both are zero-ended texts.
   // Sleni and Slenj are the stored record lengths of reference and candidate.
-  int32_t simlin(const uint8_t* reference, const uint8_t* candidate, int32_t Sleni,
-                 int32_t Slenj);
+  int32_t simlin(const uint8_t* reference, const uint8_t* candidate, int32_t Sleni, int32_t Slenj);
 
   // Under -a9999: empties the longest common substring of the row.
   void start_row();
