@@ -36,13 +36,13 @@ class TableSearch : public RowSearch {
   ScoreTable table_;
 };
 
-struct Run {
+struct RunResult {
   std::string output;
   std::string diagnostics;
   int status;
 };
 
-Run run_with(const std::string& input, std::vector<std::string> args, ScoreTable table,
+RunResult run_with(const std::string& input, std::vector<std::string> args, ScoreTable table,
              bool terminal = false) {
   MemorySource source(input);
   StringSink output, diagnostics;
@@ -59,7 +59,7 @@ const ScoreTable kPQRS = {{{"P", "Q"}, 10}, {{"P", "R"}, 20}, {{"P", "S"}, 30},
                           {{"S", "Q"}, 5},  {{"S", "R"}, 5},  {{"Q", "R"}, 7}};
 
 TEST(Ordering, ExchangeAtEveryImprovementDecidesTies) {
-  Run r = run_with("P\nQ\nR\nS\n", {"-d"}, kPQRS);
+  RunResult r = run_with("P\nQ\nR\nS\n", {"-d"}, kPQRS);
   EXPECT_EQ(r.output,
             "   0 P\n  30 S\n   5 Q\n   7 R\n\n*** Mean value of all scores: 10 *****");
   EXPECT_EQ(r.status, 10);
@@ -86,26 +86,26 @@ TEST(Ordering, HeadersAndSingleRecords) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
-    Run r = run_with(c.input, c.args, c.table);
+    RunResult r = run_with(c.input, c.args, c.table);
     EXPECT_EQ(r.output, c.output);
     EXPECT_EQ(r.status & 0xff, c.status);
   }
 }
 
 TEST(Ordering, EchoWhenRedirectedCarriageReturnOnATerminal) {
-  Run redirected = run_with("P\nQ\n", {"-d"}, kPQRS);
+  RunResult redirected = run_with("P\nQ\n", {"-d"}, kPQRS);
   EXPECT_NE(redirected.diagnostics.find("\r       \r   0 P\n"), std::string::npos);
   EXPECT_NE(redirected.diagnostics.find("\r       \r  10 Q\n"), std::string::npos);
 
-  Run terminal = run_with("P\nQ\n", {"-d"}, kPQRS, true);
+  RunResult terminal = run_with("P\nQ\n", {"-d"}, kPQRS, true);
   EXPECT_EQ(terminal.output, "\r   0 P\n\r  10 Q\n\n*** Mean value of all scores: 5 *****");
   EXPECT_EQ(terminal.diagnostics.find("P\n"), std::string::npos);
 }
 
 TEST(Ordering, ProgressShowsEachNewCandidatePercentage) {
   std::string input;
-  for (int i = 0; i < 100; ++i) input += "r" + std::to_string(i) + "\n";
-  Run r = run_with(input, {}, {});
+  for (int i = 0; i < 100; ++i) input.append("r").append(std::to_string(i)).append("\n");
+  RunResult r = run_with(input, {}, {});
   size_t first = r.diagnostics.find("\r0%:");
   ASSERT_NE(first, std::string::npos);
   EXPECT_EQ(r.diagnostics.compare(first, 7, "\r0%:2%\r"), 0);  // 1% was already shown

@@ -148,6 +148,8 @@ TEST(Simlin, CommonSubstringScores) {
       {{}, "worldhello", "helloworld", 1000},
       {posab, "worldhello", "helloworld", 100},
       {{}, "abc", "xxabcxx", 600},
+      {{}, "accaabac", "baccccac", 750},  // on equal lengths the reference is searched
+      {{}, "baccccac", "accaabac", 375},
       {posab, "abc", "abcxxxx", 300},
       {posab, "abcxxxx", "abc", 300},
       {omit_xyz, "abcXYZdef", "abcXYZdef", 666},
@@ -184,6 +186,8 @@ TEST(Simlin, SingleModeKeepsTheRowsLongestSubstring) {
   EXPECT_STREQ(scorer.Sxstrng(), "hellowor");
   EXPECT_EQ(scorer.simlin(nullptr, bytes("jello"), 11, 5), 800);  // ello is shorter
   EXPECT_EQ(scorer.Sxmatw(), 8);
+  EXPECT_EQ(scorer.simlin(nullptr, bytes("lloworld"), 11, 8), 800);  // a tie keeps the first
+  EXPECT_STREQ(scorer.Sxstrng(), "hellowor");
   EXPECT_EQ(scorer.simlin(nullptr, bytes("helloworlx"), 11, 10), 900);
   EXPECT_STREQ(scorer.Sxstrng(), "helloworl");
 
