@@ -13,5 +13,9 @@ int main(int argc, char** argv) {
   vexaro::FdSink output(STDOUT_FILENO);
   vexaro::FdSink diagnostics(STDERR_FILENO);
   vexaro::Streams streams{input, output, diagnostics, isatty(STDOUT_FILENO) != 0};
+#ifdef VEXARO_LITERAL_ENGINE
+  return vexaro::run(args, streams, vexaro::make_literal_search);
+#else
   return vexaro::run(args, streams, vexaro::make_default_search);
+#endif
 }

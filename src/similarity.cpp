@@ -10,9 +10,6 @@
 namespace vexaro {
 namespace {
 
-// Written over bytes that must take no further part in matching.
-constexpr uint8_t kBlank = 1;
-
 // The first occurrence of the zero-ended `window` in the zero-ended `searched`.
 const uint8_t* find_first(const uint8_t* searched, const uint8_t* window) {
   return reinterpret_cast<const uint8_t*>(
@@ -24,10 +21,10 @@ bool is_folded(uint8_t b) { return (b >= 65 && b <= 90) || (b >= 192 && b <= 223
 // A MINSCAN below 1 would make empty windows match forever.
 int32_t shortest_counted(int32_t MINSCAN) { return std::max<int32_t>(MINSCAN, 1); }
 
-// What one hit of length L at pattern start P and searched start H adds to
-// the match sum.
-uint32_t increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
-                   uint32_t LB) {
+}  // namespace
+
+uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
+                       uint32_t LB) {
   const uint32_t PA = (L / 2 + P) * 100 / LA;
   const uint32_t PB = (H + L / 2) * 100 / LB;
   const uint32_t D = PA > PB ? PA - PB : PB - PA;
@@ -37,7 +34,22 @@ uint32_t increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32
   return s.posab ? (position + length) / 2 : length;
 }
 
-}  // namespace
+int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t LA,
+                    int32_t LB, int32_t Sleni, int32_t Slenj) {
+  int64_t S = static_cast<int64_t>(match_sum * 1000);
+  // Without records there is no mean length to correlate with; leave S as it is.
+  if (s.linlencor && stats.Smeanlen2 > 0) {
+    S = (static_cast<int64_t>(Sleni) + Slenj) * S / stats.Smeanlen2;
+  }
+  return static_cast<int32_t>(S / (LA + LB));
+}
+
+int32_t single_score(const RecordStats& stats, int32_t longest) {
+  if (stats.Linza == 0) return 0;
+  const int64_t mean = static_cast<int64_t>(stats.Slinlensum) / stats.Linza;
+  if (mean == 0) return 0;
+  return static_cast<int32_t>(static_cast<int64_t>(longest) * 1000 / mean);
+}
 
 int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
   int32_t length = 0;
@@ -139,13 +151,9 @@ int32_t LiteralScorer::simlin(const uint8_t* reference, const uint8_t* candidate
 
 int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t LB,
                                               int32_t LA, int32_t Sleni, int32_t Slenj) {
-  auto single_score = [this]() -> int32_t {
-    if (stats_.Linza == 0) return 0;
-    const int64_t mean = static_cast<int64_t>(stats_.Slinlensum) / stats_.Linza;
-    if (mean == 0) return 0;
-    return static_cast<int32_t>(static_cast<int64_t>(std::strlen(Sxstrng_.data())) * 1000 / mean);
+  auto row_score = [this] {
+    return single_score(stats_, static_cast<int32_t>(std::strlen(Sxstrng_.data())));
   };
-
   const int32_t minscan = shortest_counted(settings_.MINSCAN);
   uint64_t match_sum = 0;
   for (int32_t L = startlen(LA, searched, pattern, minscan); L >= minscan; --L) {
@@ -165,9 +173,9 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
             std::memcpy(Sxstrng_.data(), window, L + 1);
           }
           pattern[E] = saved;
-          return single_score();
+          return row_score();
         }
-        match_sum += increment(settings_, L, P, H, LA, LB);
+        match_sum += hit_increment(settings_, L, P, H, LA, LB);
         std::memset(searched + H, kBlank, L);
         std::memset(window, kBlank, L);
         P += L - 1;
@@ -175,14 +183,8 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
       pattern[E] = saved;
     }
   }
-  if (settings_.single) return single_score();
-
-  int64_t S = static_cast<int64_t>(match_sum * 1000);
-  // Without records there is no mean length to correlate with; leave S as it is.
-  if (settings_.linlencor && stats_.Smeanlen2 > 0) {
-    S = (static_cast<int64_t>(Sleni) + Slenj) * S / stats_.Smeanlen2;
-  }
-  return static_cast<int32_t>(S / (LA + LB));
+  if (settings_.single) return row_score();
+  return final_score(settings_, stats_, match_sum, LA, LB, Sleni, Slenj);
 }
 
 }  // namespace vexaro

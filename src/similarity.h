@@ -30,6 +30,23 @@ int32_t startlen(int32_t n, const uint8_t* searched, uint8_t* pattern, int32_t M
 int32_t simdiff(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
                 int32_t pattern_length, uint8_t Minbyt, uint8_t Maxbyt);
 
+// Written over bytes that must take no further part in matching.
+inline constexpr uint8_t kBlank = 1;
+
+// What one hit of length L at pattern start P and searched start H adds to
+// the match sum; LA and LB are the pattern and searched lengths.
+uint32_t hit_increment(const Settings& settings, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
+                       uint32_t LB);
+
+// The common-substring score of a match sum. Never decreases as the match
+// sum grows, which is what lets faster engines prune with bounds of it.
+int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t match_sum,
+                    int32_t LA, int32_t LB, int32_t Sleni, int32_t Slenj);
+
+// The single-mode score of a row whose longest common substring so far has
+// `longest` bytes.
+int32_t single_score(const RecordStats& stats, int32_t longest);
+
 class LiteralScorer {
  public:
   LiteralScorer(const Settings& settings, const RecordStats& stats);

@@ -1,11 +1,13 @@
 #include "vexaro.h"
 
+#include "fast_search.h"
 #include "io.h"
+#include "worker_pool.h"
 
 namespace vexaro {
 
 std::unique_ptr<RowSearch> make_default_search(const Settings& settings, const RecordIndex& index) {
-  return make_literal_search(settings, index);
+  return make_fast_search(settings, index, default_thread_count());
 }
 
 int run(const std::vector<std::string>& args, const Streams& streams,

@@ -1,0 +1,263 @@
+#include "fast_scorer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace vexaro {
+namespace {
+
+// An empty prepared item takes part as the single blank byte.
+constexpr uint8_t kBlankItem[2] = {kBlank, 0};
+
+void set_bit(uint64_t* bits, int32_t i) { bits[i >> 6] |= uint64_t{1} << (i & 63); }
+
+// Clears bits [from, to).
+void clear_bits(uint64_t* bits, int32_t from, int32_t to) {
+  for (int32_t i = from; i < to; ++i) bits[i >> 6] &= ~(uint64_t{1} << (i & 63));
+}
+
+// The first index at or after `from` whose bit is set in both sets, or -1.
+int32_t next_common_bit(const uint64_t* a, const uint64_t* b, int32_t from, int32_t words) {
+  int32_t w = from >> 6;
+  if (w >= words) return -1;
+  uint64_t bits = a[w] & b[w] & (~uint64_t{0} << (from & 63));
+  while (bits == 0) {
+    if (++w >= words) return -1;
+    bits = a[w] & b[w];
+  }
+  return (w << 6) + __builtin_ctzll(bits);
+}
+
+// The first index in [from, to) whose bit is clear, or -1.
+int32_t first_clear_bit(const uint64_t* bits, int32_t from, int32_t to) {
+  for (int32_t i = from; i < to;) {
+    const uint64_t clear = ~bits[i >> 6] >> (i & 63);
+    if (clear != 0) {
+      const int32_t found = i + __builtin_ctzll(clear);
+      return found < to ? found : -1;
+    }
+    i = ((i >> 6) + 1) << 6;
+  }
+  return -1;
+}
+
+}  // namespace
+
+uint64_t match_sum_bound(const Settings& s, uint64_t covered, uint64_t longest, uint32_t LB) {
+  if (covered == 0 || longest == 0) return 0;
+  // A position increment never exceeds 2 L, the plain increment.
+  if (s.adapt == 0) return 2 * covered;
+  // Each hit of length L adds at most L * L / K, and L <= longest.
+  const uint64_t K = LB / s.adapt + 1;
+  if (!s.posab) return covered * longest / K;
+  return covered + covered * longest / (2 * K);
+}
+
+int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
+  const int64_t m = std::max<int32_t>(MINSCAN, 1);
+  if (n < 3 * m) return n;
+  int64_t b = m;
+  while (b < n && lcs >= b) b *= 2;
+  return static_cast<int32_t>(std::min<int64_t>(b - 1, n));
+}
+
+PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
+    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {}
+
+PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate) const {
+  Arranged a{reference, candidate};
+  if (candidate.length > reference.length) std::swap(a.searched, a.pattern);
+  if (a.searched.length == 0) a.searched = {kBlankItem, 1};
+  if (a.pattern.length == 0) a.pattern = {kBlankItem, 1};
+  return a;
+}
+
+int32_t PairScorer::transition(int32_t state, uint8_t byte) const {
+  for (int32_t e = head_[state]; e >= 0; e = edge_next_[e]) {
+    if (edge_byte_[e] == byte) return edge_to_[e];
+  }
+  return -1;
+}
+
+void PairScorer::add_edge(int32_t from, uint8_t byte, int32_t to) {
+  edge_byte_[edges_] = byte;
+  edge_to_[edges_] = to;
+  edge_next_[edges_] = head_[from];
+  head_[from] = edges_++;
+}
+
+void PairScorer::build_automaton(ItemView searched) {
+  auto new_state = [this](int32_t length, int32_t first_end) {
+    len_[states_] = length;
+    first_end_[states_] = first_end;
+    head_[states_] = -1;
+    return states_++;
+  };
+  states_ = edges_ = 0;
+  int32_t last = new_state(0, -1);
+  link_[last] = -1;
+  for (int32_t i = 0; i < searched.length; ++i) {
+    const uint8_t c = searched.bytes[i];
+    const int32_t cur = new_state(len_[last] + 1, i);
+    int32_t p = last;
+    for (; p != -1 && transition(p, c) == -1; p = link_[p]) add_edge(p, c, cur);
+    if (p == -1) {
+      link_[cur] = 0;
+    } else if (const int32_t q = transition(p, c); len_[p] + 1 == len_[q]) {
+      link_[cur] = q;
+    } else {
+      const int32_t clone = new_state(len_[p] + 1, first_end_[q]);
+      link_[clone] = link_[q];
+      for (int32_t e = head_[q]; e >= 0; e = edge_next_[e])
+        add_edge(clone, edge_byte_[e], edge_to_[e]);
+      for (; p != -1; p = link_[p]) {
+        int32_t e = head_[p];
+        while (edge_byte_[e] != c) e = edge_next_[e];
+        if (edge_to_[e] != q) break;
+        edge_to_[e] = clone;
+      }
+      link_[q] = link_[cur] = clone;
+    }
+    last = cur;
+  }
+}
+
+int32_t PairScorer::matching_statistics(ItemView pattern) {
+  const int32_t LA = pattern.length;
+  int32_t state = 0, length = 0;
+  for (int32_t i = 0; i < LA; ++i) {
+    const uint8_t c = pattern.bytes[i];
+    int32_t next = transition(state, c);
+    while (next == -1 && state != 0) {
+      state = link_[state];
+      length = len_[state];
+      next = transition(state, c);
+    }
+    if (next == -1) {
+      length = 0;
+    } else {
+      state = next;
+      ++length;
+    }
+    end_len_[i] = length;
+    end_state_[i] = state;
+  }
+  // The longest piece from P ends at the last i whose longest occurring
+  // piece ending at i starts at or before P; those starts never decrease.
+  int32_t lcs = 0;
+  for (int32_t P = 0, i = -1; P < LA; ++P) {
+    while (i + 1 < LA && i + 1 - end_len_[i + 1] + 1 <= P) ++i;
+    start_len_[P] = std::max(0, i - P + 1);
+    lcs = std::max(lcs, start_len_[P]);
+  }
+  blank_free_[LA] = 0;
+  for (int32_t P = LA - 1; P >= 0; --P) {
+    blank_free_[P] = pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
+  }
+  return lcs;
+}
+
+int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) const {
+  int32_t state = end_state_[P + L - 1];
+  while (len_[link_[state]] >= L) state = link_[state];
+  const int32_t H = first_end_[state] - L + 1;
+  if (std::memchr(searched_.data() + H, kBlank, L) == nullptr) return H;
+  // Blanking took the first occurrence; any later one can only lie after it.
+  const int32_t LB = a.searched.length;
+  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, a.pattern.bytes + P, L);
+  return later == nullptr
+             ? -1
+             : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
+}
+
+int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj,
+                         int32_t threshold) {
+  const int32_t LA = a.pattern.length, LB = a.searched.length;
+  const int32_t words = (LA + 63) / 64;
+  // Group window starts by the longest window that can hit there.
+  std::fill(length_begin_.begin(), length_begin_.begin() + start + 2, 0);
+  int32_t covered = 0;
+  for (int32_t P = 0, reach = 0; P < LA; ++P) {
+    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
+    if (longest < minscan_) continue;
+    ++length_begin_[longest];
+    covered += std::max(0, P + longest - std::max(P, reach));
+    reach = std::max(reach, P + longest);
+  }
+  for (int32_t L = start, sum = 0; L >= 0; --L) {
+    const int32_t count = length_begin_[L];
+    length_begin_[L] = sum;
+    sum += count;
+  }
+  std::copy(length_begin_.begin(), length_begin_.begin() + start + 1, length_end_.begin());
+  for (int32_t P = 0; P < LA; ++P) {
+    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
+    if (longest >= minscan_) by_length_[length_end_[longest]++] = P;
+  }
+
+  std::fill(active_.begin(), active_.begin() + words, 0);
+  std::fill(alive_.begin(), alive_.begin() + words, 0);
+  for (int32_t P = 0; P < LA; ++P) {
+    if (a.pattern.bytes[P] != kBlank) set_bit(alive_.data(), P);
+  }
+  std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
+
+  uint64_t match_sum = 0;
+  for (int32_t L = start; L >= minscan_; --L) {
+    for (int32_t k = length_begin_[L]; k < length_end_[L]; ++k) {
+      set_bit(active_.data(), by_length_[k]);
+    }
+    const int32_t bound =
+        final_score(settings_, stats_, match_sum + match_sum_bound(settings_, covered, L, LB), LA,
+                    LB, Sleni, Slenj);
+    if (bound <= threshold) return bound;
+    for (int32_t P = 0;;) {
+      P = next_common_bit(active_.data(), alive_.data(), P, words);
+      if (P < 0 || P > LA - L) break;
+      if (const int32_t blank = first_clear_bit(alive_.data(), P, P + L); blank >= 0) {
+        P = blank + 1;
+        continue;
+      }
+      const int32_t H = first_occurrence(a, P, L);
+      if (H < 0) {
+        ++P;
+        continue;
+      }
+      match_sum += hit_increment(settings_, L, P, H, LA, LB);
+      std::memset(searched_.data() + H, kBlank, L);
+      clear_bits(alive_.data(), P, P + L);
+      covered -= L;
+      P += L;
+    }
+  }
+  return final_score(settings_, stats_, match_sum, LA, LB, Sleni, Slenj);
+}
+
+int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni, int32_t Slenj,
+                          int32_t threshold) {
+  const Arranged a = arrange(reference, candidate);
+  const int32_t LA = a.pattern.length, LB = a.searched.length;
+  if (settings_.bytdif) {
+    return simdiff(a.searched.bytes, a.pattern.bytes, LB, LA, stats_.Minbyt, stats_.Maxbyt);
+  }
+  build_automaton(a.searched);
+  const int32_t lcs = matching_statistics(a.pattern);
+  return scan(a, start_length_from_lcs(LA, minscan_, lcs), Sleni, Slenj, threshold);
+}
+
+SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
+  const Arranged a = arrange(reference, candidate);
+  build_automaton(a.searched);
+  const int32_t lcs = matching_statistics(a.pattern);
+  const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, lcs);
+  SingleHit hit;
+  for (int32_t P = 0; P < a.pattern.length; ++P) {
+    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
+    if (longest > hit.length) hit = {longest, a.pattern.bytes + P};
+  }
+  if (hit.length < minscan_) return {};
+  return hit;
+}
+
+}  // namespace vexaro

@@ -1,0 +1,193 @@
+#include "fast_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "fast_scorer.h"
+#include "prepared_records.h"
+#include "similarity.h"
+#include "worker_pool.h"
+
+namespace vexaro {
+namespace {
+
+// A candidate whose bound showed it cannot beat the threshold of its block.
+constexpr int32_t kSkipped = INT32_MIN;
+// Rows are searched in blocks that grow from a small first one, whose best
+// score soon makes a threshold that prunes most of the row.
+constexpr int32_t kFirstBlock = 64;
+constexpr int32_t kLargestBlock = 1 << 14;
+// Blocks smaller than this are not worth waking the other threads for.
+constexpr int32_t kParallelBlock = 512;
+// Candidates a thread takes at a time.
+constexpr int32_t kChunk = 64;
+
+// An upper bound of what two items can have in common.
+struct Coverage {
+  int32_t covered;  // bytes that hits could cover
+  int32_t longest;  // the longest hit there could be
+};
+
+class FastSearch : public RowSearch {
+ public:
+  FastSearch(const Settings& settings, const RecordIndex& index, int threads)
+      : settings_(settings),
+        index_(index),
+        records_(settings, index),
+        pool_(threads),
+        gram_(gram_length(settings)),
+        scores_(index.size()),
+        hits_(index.size()) {
+    for (int t = 0; t < pool_.size(); ++t) {
+      scorers_.push_back(std::make_unique<PairScorer>(settings, index.stats));
+    }
+  }
+
+  int32_t search_row(Slots& slots, int32_t row, const uint8_t* /*reference*/) override {
+    load_reference(slots[row]);
+    Sxstrng_.clear();
+    int32_t Sxmatw = 0;
+    const bool single = settings_.single && !settings_.bytdif;
+    int32_t MaxVal = -1;
+    const int32_t count = static_cast<int32_t>(slots.size());
+    for (int32_t begin = row + 1, size = kFirstBlock; begin < count;
+         begin += size, size = std::min(size * 4, kLargestBlock)) {
+      const int32_t end = std::min(count, begin + size);
+      evaluate_block(slots, begin, end, single ? Sxmatw : MaxVal, single);
+      // Apply the block in slot order, exactly as a one-by-one search would.
+      for (int32_t j = begin; j < end; ++j) {
+        int32_t value = scores_[j];
+        if (single) {
+          if (hits_[j].length > Sxmatw) {
+            Sxmatw = hits_[j].length;
+            Sxstrng_.assign(reinterpret_cast<const char*>(hits_[j].bytes), Sxmatw);
+          }
+          value = single_score(index_.stats, Sxmatw);
+        }
+        if (value != kSkipped && value > MaxVal) {
+          MaxVal = value;
+          std::swap(slots[j], slots[row + 1]);
+        }
+      }
+    }
+    return MaxVal;
+  }
+
+  std::string row_substring() const override { return Sxstrng_; }
+
+ private:
+  void load_reference(int32_t record) {
+    reference_ = records_.reference(record);
+    reference_signature_ = sign(settings_, reference_);
+    Sleni_ = index_.linlens[record];
+    window_bits_.clear();
+    if (gram_ == 0) return;
+    for (int32_t w = 0, blank_free = 0; w < reference_.length; ++w) {
+      blank_free = reference_.bytes[w] == kBlank ? 0 : blank_free + 1;
+      if (w + 1 < gram_) continue;
+      const int32_t start = w + 1 - gram_;
+      window_bits_.push_back(blank_free >= gram_
+                                 ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
+                                 : -1);
+    }
+  }
+
+  void evaluate_block(const Slots& slots, int32_t begin, int32_t end, int32_t threshold,
+                      bool single) {
+    auto evaluate_range = [&](int32_t from, int32_t to, PairScorer& scorer) {
+      for (int32_t j = from; j < to; ++j) {
+        if (single) {
+          hits_[j] = evaluate_single(slots[j], threshold, scorer);
+        } else {
+          scores_[j] = evaluate(slots[j], threshold, scorer);
+        }
+      }
+    };
+    if (pool_.size() == 1 || end - begin < kParallelBlock) {
+      evaluate_range(begin, end, *scorers_[0]);
+      return;
+    }
+    std::atomic<int32_t> next{begin};
+    pool_.run([&](int thread) {
+      for (int32_t from; (from = next.fetch_add(kChunk)) < end;) {
+        evaluate_range(from, std::min(end, from + kChunk), *scorers_[thread]);
+      }
+    });
+  }
+
+  // The candidate's exact score when it is above `threshold`, else kSkipped
+  // or some value not above `threshold`.
+  int32_t evaluate(int32_t record, int32_t threshold, PairScorer& scorer) const {
+    const ItemView candidate = records_.candidate(record);
+    const int32_t Slenj = index_.linlens[record];
+    if (!settings_.bytdif) {
+      const int32_t LB = std::max({reference_.length, candidate.length, 1});
+      const int32_t LA = std::max(std::min(reference_.length, candidate.length), 1);
+      auto cannot_beat = [&](Coverage c) {
+        const uint64_t sum = match_sum_bound(settings_, c.covered, c.longest, LB);
+        return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, Slenj) <= threshold;
+      };
+      const Signature& signature = records_.candidate_signature(record);
+      const int32_t counted = std::min(reference_signature_.counted, signature.counted);
+      if (cannot_beat({counted, counted})) return kSkipped;
+      const Coverage shared = coverage(signature);
+      if (cannot_beat(shared)) return kSkipped;
+    }
+    return scorer.score(reference_, candidate, Sleni_, Slenj, threshold);
+  }
+
+  // The first hit of the candidate when it may be longer than `longest`.
+  SingleHit evaluate_single(int32_t record, int32_t longest, PairScorer& scorer) const {
+    if (coverage(records_.candidate_signature(record)).longest <= longest) return {};
+    return scorer.single_hit(reference_, records_.candidate(record));
+  }
+
+  // Bytes the reference shares with the candidate by value, then by q-gram:
+  // every q-gram of a counted piece occurs in both items.
+  Coverage coverage(const Signature& candidate) const {
+    int32_t shared = 0;
+    for (int k = 0; k < Signature::kBuckets; ++k) {
+      shared += std::min(reference_signature_.histogram[k], candidate.histogram[k]);
+    }
+    if (gram_ == 0 || shared == 0) return {shared, shared};
+    int32_t covered = 0, longest = 0, run_start = 0, reach = 0;
+    for (int32_t w = 0; w < static_cast<int32_t>(window_bits_.size()); ++w) {
+      const int32_t bit = window_bits_[w];
+      if (bit < 0 || ((candidate.grams[bit >> 6] >> (bit & 63)) & 1) == 0) continue;
+      if (w > reach) run_start = w;
+      covered += w + gram_ - std::max(w, reach);
+      reach = w + gram_;
+      longest = std::max(longest, reach - run_start);
+    }
+    covered = std::min(covered, shared);
+    return {covered, std::min(longest, covered)};
+  }
+
+  const Settings& settings_;
+  const RecordIndex& index_;
+  const PreparedRecords records_;
+  WorkerPool pool_;
+  const int32_t gram_;
+  std::vector<std::unique_ptr<PairScorer>> scorers_;  // one per thread
+  // The row's reference and what the bounds need of it.
+  ItemView reference_{nullptr, 0};
+  Signature reference_signature_;
+  std::vector<int32_t> window_bits_;  // per q-gram start: its filter bit, -1 if it holds a blank
+  int32_t Sleni_ = 0;
+  // Per slot of the current block: its score or kSkipped, or its first hit.
+  std::vector<int32_t> scores_;
+  std::vector<SingleHit> hits_;
+  std::string Sxstrng_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSearch> make_fast_search(const Settings& settings, const RecordIndex& index,
+                                            int threads) {
+  return std::make_unique<FastSearch>(settings, index, std::max(threads, 1));
+}
+
+}  // namespace vexaro

@@ -1,0 +1,68 @@
+#include "prepared_records.h"
+
+#include <cstring>
+
+#include "ordering.h"
+#include "similarity.h"
+
+namespace vexaro {
+
+int32_t gram_length(const Settings& settings) {
+  if (settings.MINSCAN < 2) return 0;
+  return settings.MINSCAN < 3 ? settings.MINSCAN : 3;
+}
+
+uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
+  uint32_t h = 0;
+  for (int32_t i = 0; i < q; ++i) h = (h ^ bytes[i]) * 0x9E3779B1u;
+  return h >> (32 - 9);
+}
+
+Signature sign(const Settings& settings, ItemView item) {
+  Signature s;
+  const int32_t q = gram_length(settings);
+  int32_t blank_free = 0;  // run of non-blank bytes ending at i
+  for (int32_t i = 0; i < item.length; ++i) {
+    const uint8_t b = item.bytes[i];
+    if (b == kBlank) {
+      blank_free = 0;
+      continue;
+    }
+    ++s.histogram[b & 31];
+    ++s.counted;
+    if (q > 0 && ++blank_free >= q) {
+      const uint32_t bit = gram_bit(item.bytes + i - q + 1, q);
+      s.grams[bit >> 6] |= uint64_t{1} << (bit & 63);
+    }
+  }
+  return s;
+}
+
+PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& index) {
+  const int32_t count = index.size();
+  reference_at_.resize(count);
+  candidate_at_.resize(count);
+  signatures_.resize(count);
+  std::vector<uint8_t> rewritten(kMaxRecordLength + 1), prepared(kMaxPrepared + 3);
+  for (int32_t record = 0; record < count; ++record) {
+    const int32_t length =
+        prepare_item(settings, working_start(settings, index.item(record)), prepared.data());
+    candidate_at_[record] = store(prepared.data(), length);
+    signatures_[record] = sign(settings, candidate(record));
+
+    rewrite_control_bytes(index.item(record), rewritten.data());
+    const int32_t ref_length =
+        prepare_item(settings, working_start(settings, rewritten.data()), prepared.data());
+    const bool same = ref_length == length &&
+                      std::memcmp(prepared.data(), this->candidate(record).bytes, length) == 0;
+    reference_at_[record] = same ? candidate_at_[record] : store(prepared.data(), ref_length);
+  }
+}
+
+PreparedRecords::Place PreparedRecords::store(const uint8_t* prepared, int32_t length) {
+  const Place place{static_cast<uint32_t>(arena_.size()), length};
+  arena_.insert(arena_.end(), prepared, prepared + length + 1);
+  return place;
+}
+
+}  // namespace vexaro

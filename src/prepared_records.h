@@ -1,0 +1,56 @@
+// Every record prepared once for each of its two roles, with the signatures
+// that bound how much two records can have in common.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "fast_scorer.h"
+#include "record_index.h"
+#include "settings.h"
+
+namespace vexaro {
+
+// What a prepared item holds, in a form that gives quick upper bounds.
+struct Signature {
+  static constexpr int kBuckets = 32;
+  static constexpr int kGramBits = 512;
+  std::array<int16_t, kBuckets> histogram{};     // bytes by value & 31, blanks left out
+  std::array<uint64_t, kGramBits / 64> grams{};  // which q-grams occur (a Bloom filter)
+  int32_t counted = 0;                           // bytes that are not blank
+};
+
+// The q-gram length whose every occurrence a counted piece must contain:
+// 0 when pieces can be shorter than 2 bytes and grams bound nothing.
+int32_t gram_length(const Settings& settings);
+// The filter bit of the q-gram at `bytes`.
+uint32_t gram_bit(const uint8_t* bytes, int32_t q);
+
+Signature sign(const Settings& settings, ItemView item);
+
+class PreparedRecords {
+ public:
+  PreparedRecords(const Settings& settings, const RecordIndex& index);
+
+  // A record as the reference of a row: its control bytes became spaces
+  // before its working start was taken and it was prepared.
+  ItemView reference(int32_t record) const { return view(reference_at_[record]); }
+  // A record as a candidate: prepared from its bytes as read.
+  ItemView candidate(int32_t record) const { return view(candidate_at_[record]); }
+  const Signature& candidate_signature(int32_t record) const { return signatures_[record]; }
+
+ private:
+  struct Place {
+    uint32_t offset;
+    int32_t length;
+  };
+  ItemView view(Place p) const { return {arena_.data() + p.offset, p.length}; }
+  Place store(const uint8_t* prepared, int32_t length);
+
+  std::vector<uint8_t> arena_;  // every prepared item, each zero-ended
+  std::vector<Place> reference_at_, candidate_at_;
+  std::vector<Signature> signatures_;
+};
+
+}  // namespace vexaro

@@ -1,0 +1,63 @@
+#include "worker_pool.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vexaro {
+
+WorkerPool::WorkerPool(int threads) {
+  for (int t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(t); });
+}
+
+WorkerPool::~WorkerPool() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    generation_.fetch_add(1);
+  }
+  wake_.notify_all();
+  for (auto& worker : workers_) worker.join();
+}
+
+void WorkerPool::run(const std::function<void(int)>& job) {
+  if (workers_.empty()) {
+    job(0);
+    return;
+  }
+  job_ = &job;
+  pending_.store(static_cast<int>(workers_.size()));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    generation_.fetch_add(1, std::memory_order_release);
+  }
+  wake_.notify_all();
+  job(0);
+  while (pending_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+}
+
+void WorkerPool::work(int index) {
+  uint64_t seen = 0;
+  for (;;) {
+    for (int spin = 0; spin < 2000 && generation_.load(std::memory_order_acquire) == seen; ++spin) {
+      std::this_thread::yield();
+    }
+    if (generation_.load(std::memory_order_acquire) == seen) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [&] { return generation_.load() != seen; });
+    }
+    seen = generation_.load(std::memory_order_acquire);
+    if (stopping_) return;
+    (*job_)(index);
+    pending_.fetch_sub(1, std::memory_order_acq_rel);
+  }
+}
+
+int default_thread_count() {
+  if (const char* text = std::getenv("VEXARO_THREADS")) {
+    const long wanted = std::strtol(text, nullptr, 10);
+    if (wanted > 0) return static_cast<int>(std::min<long>(wanted, 256));
+  }
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace vexaro

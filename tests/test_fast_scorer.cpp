@@ -1,0 +1,157 @@
+// The fast pair scorer against the literal one, on random and adversarial
+// pairs under every scoring option.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fast_scorer.h"
+#include "similarity.h"
+
+namespace vexaro {
+namespace {
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {},          {"-p"},
+    {"-a"},      {"-p", "-a"},
+    {"-a1"},     {"-a5000"},
+    {"-f"},      {"-p", "-a3", "-f"},
+    {"-m"},      {"-m", "-p", "-a"},
+    {"-b"},      {"-v"},
+    {"-oab;ba"}, {"-oaa;bab;c", "-p"},
+    {"-w32"},    {"-s2", "-n"},
+};
+
+RecordStats test_stats() {
+  RecordStats stats;
+  stats.Minbyt = 40;
+  stats.Maxbyt = 122;
+  stats.Linza = 10;
+  stats.Slinlensum = 95;
+  stats.Smeanlen2 = 18;
+  return stats;
+}
+
+// Items from few letters, so that long common pieces, repeats and ties abound.
+std::string random_item(std::mt19937& rng) {
+  static const std::string alphabets[] = {"ab", "abc", "aAbB c", "abcdefghij", "xyz\t\x01\xc3\xe3"};
+  const std::string& alphabet = alphabets[rng() % 5];
+  const size_t length = rng() % 8 == 0 ? 100 + rng() % 500 : rng() % 40;
+  std::string item;
+  while (item.size() < length) {
+    if (!item.empty() && rng() % 4 == 0) {  // copy an earlier piece: a repeat
+      size_t from = rng() % item.size();
+      item += item.substr(from, 1 + rng() % 12);
+    } else {
+      item += alphabet[rng() % alphabet.size()];
+    }
+  }
+  return item.substr(0, length);
+}
+
+// Two items that share pieces: one is the other with edits.
+std::pair<std::string, std::string> random_pair(std::mt19937& rng) {
+  std::string a = random_item(rng);
+  if (rng() % 3 == 0) return {a, random_item(rng)};
+  std::string b = a;
+  for (int edits = rng() % 6; edits > 0 && !b.empty(); --edits) {
+    const size_t at = rng() % b.size();
+    if (rng() % 2)
+      b.erase(at, 1 + rng() % 3);
+    else
+      b.insert(at, 1, "axq"[rng() % 3]);
+  }
+  if (rng() % 4 == 0) b = b.substr(b.size() / 2) + b.substr(0, b.size() / 2);  // order changes
+  return {a, b};
+}
+
+const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.c_str()); }
+
+struct Prepared {
+  std::vector<uint8_t> bytes = std::vector<uint8_t>(kMaxPrepared + 3);
+  int32_t length = 0;
+  ItemView view() const { return {bytes.data(), length}; }
+};
+
+Prepared prepare(const Settings& s, const std::string& raw) {
+  Prepared p;
+  p.length = prepare_item(s, bytes(raw), p.bytes.data());
+  return p;
+}
+
+TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
+  const RecordStats stats = test_stats();
+  std::mt19937 rng(12345);
+  for (const auto& args : kOptionSets) {
+    const Settings s = parse_arguments(args, false);
+    LiteralScorer literal(s, stats);
+    PairScorer fast(s, stats);
+    for (int round = 0; round < 400; ++round) {
+      auto [ref, cand] = random_pair(rng);
+      const int32_t Sleni = static_cast<int32_t>(ref.size()) + 1, Slenj = 3;
+      const int32_t expected = literal.simlin(bytes(ref), bytes(cand), Sleni, Slenj);
+      const Prepared a = prepare(s, ref), b = prepare(s, cand);
+      ASSERT_EQ(fast.score(a.view(), b.view(), Sleni, Slenj, -1), expected)
+          << "args " << ::testing::PrintToString(args) << " ref " << ref << " cand " << cand;
+      const int32_t threshold = expected + static_cast<int32_t>(rng() % 41) - 20;
+      const int32_t pruned = fast.score(a.view(), b.view(), Sleni, Slenj, threshold);
+      if (expected > threshold) {
+        ASSERT_EQ(pruned, expected);
+      } else {
+        ASSERT_LE(pruned, threshold);
+      }
+    }
+  }
+}
+
+// Single mode: a row's scores and recorded substring follow from the first
+// hit of each candidate alone.
+TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
+  const RecordStats stats = test_stats();
+  std::mt19937 rng(777);
+  for (const auto& extra : kOptionSets) {
+    std::vector<std::string> args = extra;
+    args.push_back("-a9999");
+    const Settings s = parse_arguments(args, false);
+    if (s.bytdif) continue;
+    LiteralScorer literal(s, stats);
+    PairScorer fast(s, stats);
+    for (int row = 0; row < 40; ++row) {
+      literal.start_row();
+      std::string reference = random_item(rng);
+      const Prepared ref = prepare(s, reference);
+      std::string longest;
+      for (int j = 0; j < 8; ++j) {
+        std::string cand = j % 2 ? random_pair(rng).second : random_item(rng);
+        if (j % 3 == 0) cand = reference.substr(rng() % (reference.size() + 1)) + cand;
+        const int32_t expected =
+            literal.simlin(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
+        const Prepared c = prepare(s, cand);
+        const SingleHit hit = fast.single_hit(ref.view(), c.view());
+        if (hit.length > static_cast<int32_t>(longest.size())) {
+          longest.assign(reinterpret_cast<const char*>(hit.bytes), hit.length);
+        }
+        ASSERT_EQ(single_score(stats, static_cast<int32_t>(longest.size())), expected);
+        ASSERT_EQ(longest, literal.Sxstrng()) << "ref " << reference << " cand " << cand;
+      }
+    }
+  }
+}
+
+TEST(FastScorer, StartLengthFollowsTheDoublingProbe) {
+  struct Case {
+    int32_t n, MINSCAN, lcs, start;
+  };
+  const Case cases[] = {
+      {12, 3, 12, 11}, {13, 3, 13, 13},  {24, 3, 24, 23},  {8, 3, 8, 8}, {10, 3, 5, 5},
+      {10, 3, 2, 2},   {100, 3, 11, 11}, {100, 3, 12, 23}, {4, 1, 4, 3}, {5, 1, 0, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(start_length_from_lcs(c.n, c.MINSCAN, c.lcs), c.start)
+        << c.n << " " << c.MINSCAN << " " << c.lcs;
+  }
+}
+
+}  // namespace
+}  // namespace vexaro

@@ -1,0 +1,104 @@
+// Whole runs of the fast engine against the literal one: every byte of
+// standard output and standard error, and the exit status, must agree for
+// every thread count.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fast_search.h"
+#include "io.h"
+#include "vexaro.h"
+
+namespace vexaro {
+namespace {
+
+struct Outcome {
+  std::string output, diagnostics;
+  int status;
+};
+
+Outcome run_with(const std::string& input, const std::vector<std::string>& args,
+                 const SearchFactory& factory) {
+  MemorySource source(input);
+  StringSink output, diagnostics;
+  const int status = run(args, Streams{source, output, diagnostics, false}, factory);
+  return {output.text(), diagnostics.text(), status};
+}
+
+// Lines from a small vocabulary, so that near duplicates, ties and long
+// shared pieces are common; some carry tabs, capitals and high bytes.
+std::string random_input(std::mt19937& rng, int lines) {
+  static const char* words[] = {"alpha", "beta", "Gamma",    "delta", "eps\tilon", "zeta",
+                                "eta",   "the",  "\xc4\xe4", "x",     "abcabc",    "2026-12"};
+  std::string input;
+  std::vector<std::string> made;
+  for (int i = 0; i < lines; ++i) {
+    std::string line;
+    if (!made.empty() && rng() % 3 == 0) {
+      line = made[rng() % made.size()];
+      if (!line.empty()) line[rng() % line.size()] = "aeiou "[rng() % 6];
+    } else {
+      for (int w = rng() % 7; w >= 0; --w) line += std::string(words[rng() % 12]) + " ";
+    }
+    made.push_back(line);
+    input += line + "\n";
+  }
+  return input;
+}
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {"-d"},
+    {"-d", "-p"},
+    {"-d", "-a"},
+    {"-d", "-p", "-a5"},
+    {"-d", "-f"},
+    {"-d", "-m"},
+    {"-d", "-b"},
+    {"-d", "-a9999"},
+    {"-d", "-v", "-r"},
+    {"-d", "-c ", "-s3"},
+    {"-d", "-oalpha;the", "-w32"},
+    {"-d", "-l ", "-m", "-a9999"},
+};
+
+TEST(FastSearch, WholeRunsMatchTheLiteralEngine) {
+  std::mt19937 rng(99);
+  for (const auto& args : kOptionSets) {
+    for (int lines : {1, 2, 7, 60}) {
+      const std::string input = random_input(rng, lines);
+      const Outcome expected = run_with(input, args, make_literal_search);
+      for (int threads : {1, 2, 7}) {
+        const Outcome fast =
+            run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
+              return make_fast_search(s, i, threads);
+            });
+        ASSERT_EQ(fast.output, expected.output) << ::testing::PrintToString(args) << lines;
+        ASSERT_EQ(fast.diagnostics, expected.diagnostics);
+        ASSERT_EQ(fast.status, expected.status);
+      }
+    }
+  }
+}
+
+// Rows long enough to be split into blocks and shared between threads.
+TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
+  std::mt19937 rng(4242);
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"-d"}, {"-d", "-a9999"}, {"-d", "-p", "-a"}}) {
+    const std::string input = random_input(rng, 700);
+    const Outcome expected = run_with(input, args, make_literal_search);
+    for (int threads : {1, 2, 7}) {
+      const Outcome fast =
+          run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
+            return make_fast_search(s, i, threads);
+          });
+      ASSERT_EQ(fast.output, expected.output) << ::testing::PrintToString(args) << threads;
+      ASSERT_EQ(fast.status, expected.status);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexaro
