@@ -63,7 +63,9 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
 }
 
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {}
+    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
+  root_.fill(-1);
+}
 
 PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate) const {
   Arranged a{reference, candidate};
@@ -74,6 +76,7 @@ PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate)
 }
 
 int32_t PairScorer::transition(int32_t state, uint8_t byte) const {
+  if (state == 0) return root_[byte];
   for (int32_t e = head_[state]; e >= 0; e = edge_next_[e]) {
     if (edge_byte_[e] == byte) return edge_to_[e];
   }
@@ -81,6 +84,11 @@ int32_t PairScorer::transition(int32_t state, uint8_t byte) const {
 }
 
 void PairScorer::add_edge(int32_t from, uint8_t byte, int32_t to) {
+  if (from == 0) {
+    root_[byte] = to;
+    root_bytes_[root_count_++] = byte;
+    return;
+  }
   edge_byte_[edges_] = byte;
   edge_to_[edges_] = to;
   edge_next_[edges_] = head_[from];
@@ -95,6 +103,8 @@ void PairScorer::build_automaton(ItemView searched) {
     return states_++;
   };
   states_ = edges_ = 0;
+  for (int32_t i = 0; i < root_count_; ++i) root_[root_bytes_[i]] = -1;
+  root_count_ = 0;
   int32_t last = new_state(0, -1);
   link_[last] = -1;
   for (int32_t i = 0; i < searched.length; ++i) {
@@ -112,6 +122,10 @@ void PairScorer::build_automaton(ItemView searched) {
       for (int32_t e = head_[q]; e >= 0; e = edge_next_[e])
         add_edge(clone, edge_byte_[e], edge_to_[e]);
       for (; p != -1; p = link_[p]) {
+        if (p == 0) {
+          if (root_[c] == q) root_[c] = clone;
+          break;
+        }
         int32_t e = head_[p];
         while (edge_byte_[e] != c) e = edge_next_[e];
         if (edge_to_[e] != q) break;

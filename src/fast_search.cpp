@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fast_scorer.h"
+#include "gram_index.h"
 #include "prepared_records.h"
 #include "similarity.h"
 #include "worker_pool.h"
@@ -24,6 +26,9 @@ constexpr int32_t kLargestBlock = 1 << 14;
 constexpr int32_t kParallelBlock = 512;
 // Candidates a thread takes at a time.
 constexpr int32_t kChunk = 64;
+// A gram held by this many live candidates, or by a 16th of them, is taken as
+// held by all: walking its postings would cost more than it prunes.
+constexpr int32_t kFewestFrequent = 64;
 
 // An upper bound of what two items can have in common.
 struct Coverage {
@@ -41,6 +46,7 @@ class FastSearch : public RowSearch {
         gram_(gram_length(settings)),
         scores_(index.size()),
         hits_(index.size()) {
+    if (gram_ > 0 && !settings.bytdif) grams_.emplace(records_, index.size(), gram_);
     for (int t = 0; t < pool_.size(); ++t) {
       scorers_.push_back(std::make_unique<PairScorer>(settings, index.stats));
     }
@@ -48,32 +54,31 @@ class FastSearch : public RowSearch {
 
   int32_t search_row(Slots& slots, int32_t row, const uint8_t* /*reference*/) override {
     load_reference(slots[row]);
-    Sxstrng_.clear();
-    int32_t Sxmatw = 0;
-    const bool single = settings_.single && !settings_.bytdif;
-    int32_t MaxVal = -1;
     const int32_t count = static_cast<int32_t>(slots.size());
+    use_grams_ = false;
+    if (grams_) {
+      grams_->retire(slots[row]);
+      use_grams_ = grams_->start_row(reference_, std::max(kFewestFrequent, (count - row) / 16));
+    }
+    Sxstrng_.clear();
+    RowState state{single_ = settings_.single && !settings_.bytdif};
     for (int32_t begin = row + 1, size = kFirstBlock; begin < count;
          begin += size, size = std::min(size * 4, kLargestBlock)) {
       const int32_t end = std::min(count, begin + size);
-      evaluate_block(slots, begin, end, single ? Sxmatw : MaxVal, single);
-      // Apply the block in slot order, exactly as a one-by-one search would.
-      for (int32_t j = begin; j < end; ++j) {
-        int32_t value = scores_[j];
-        if (single) {
-          if (hits_[j].length > Sxmatw) {
-            Sxmatw = hits_[j].length;
-            Sxstrng_.assign(reinterpret_cast<const char*>(hits_[j].bytes), Sxmatw);
-          }
-          value = single_score(index_.stats, Sxmatw);
-        }
-        if (value != kSkipped && value > MaxVal) {
-          MaxVal = value;
-          std::swap(slots[j], slots[row + 1]);
+      if (pool_.size() > 1 && end - begin >= kParallelBlock) {
+        // Score the block on every thread against the best before it, then
+        // apply it in slot order, exactly as a one-by-one search would.
+        evaluate_block(slots, begin, end, state.threshold());
+        for (int32_t j = begin; j < end; ++j) apply(slots, row, j, state);
+      } else {
+        for (int32_t j = begin; j < end; ++j) {
+          evaluate_range(slots, j, j + 1, state.threshold(), *scorers_[0]);
+          apply(slots, row, j, state);
         }
       }
     }
-    return MaxVal;
+    if (grams_) grams_->end_row();
+    return state.MaxVal;
   }
 
   std::string row_substring() const override { return Sxstrng_; }
@@ -95,25 +100,47 @@ class FastSearch : public RowSearch {
     }
   }
 
-  void evaluate_block(const Slots& slots, int32_t begin, int32_t end, int32_t threshold,
-                      bool single) {
-    auto evaluate_range = [&](int32_t from, int32_t to, PairScorer& scorer) {
-      for (int32_t j = from; j < to; ++j) {
-        if (single) {
-          hits_[j] = evaluate_single(slots[j], threshold, scorer);
-        } else {
-          scores_[j] = evaluate(slots[j], threshold, scorer);
-        }
+  // What a row's search has found so far.
+  struct RowState {
+    bool single;
+    int32_t MaxVal = -1;
+    int32_t Sxmatw = 0;
+    // A candidate that cannot pass this cannot improve the row.
+    int32_t threshold() const { return single ? Sxmatw : MaxVal; }
+  };
+
+  // Takes the evaluated candidate in slot j into the row's search.
+  void apply(Slots& slots, int32_t row, int32_t j, RowState& state) {
+    int32_t value = scores_[j];
+    if (state.single) {
+      if (hits_[j].length > state.Sxmatw) {
+        state.Sxmatw = hits_[j].length;
+        Sxstrng_.assign(reinterpret_cast<const char*>(hits_[j].bytes), state.Sxmatw);
       }
-    };
-    if (pool_.size() == 1 || end - begin < kParallelBlock) {
-      evaluate_range(begin, end, *scorers_[0]);
-      return;
+      value = single_score(index_.stats, state.Sxmatw);
     }
+    if (value != kSkipped && value > state.MaxVal) {
+      state.MaxVal = value;
+      std::swap(slots[j], slots[row + 1]);
+    }
+  }
+
+  void evaluate_range(const Slots& slots, int32_t from, int32_t to, int32_t threshold,
+                      PairScorer& scorer) {
+    for (int32_t j = from; j < to; ++j) {
+      if (single_) {
+        hits_[j] = evaluate_single(slots[j], threshold, scorer);
+      } else {
+        scores_[j] = evaluate(slots[j], threshold, scorer);
+      }
+    }
+  }
+
+  void evaluate_block(const Slots& slots, int32_t begin, int32_t end, int32_t threshold) {
     std::atomic<int32_t> next{begin};
     pool_.run([&](int thread) {
       for (int32_t from; (from = next.fetch_add(kChunk)) < end;) {
-        evaluate_range(from, std::min(end, from + kChunk), *scorers_[thread]);
+        evaluate_range(slots, from, std::min(end, from + kChunk), threshold, *scorers_[thread]);
       }
     });
   }
@@ -121,42 +148,51 @@ class FastSearch : public RowSearch {
   // The candidate's exact score when it is above `threshold`, else kSkipped
   // or some value not above `threshold`.
   int32_t evaluate(int32_t record, int32_t threshold, PairScorer& scorer) const {
-    const ItemView candidate = records_.candidate(record);
     const int32_t Slenj = index_.linlens[record];
     if (!settings_.bytdif) {
-      const int32_t LB = std::max({reference_.length, candidate.length, 1});
-      const int32_t LA = std::max(std::min(reference_.length, candidate.length), 1);
+      const int32_t length = records_.candidate_length(record);
+      const int32_t LB = std::max({reference_.length, length, 1});
+      const int32_t LA = std::max(std::min(reference_.length, length), 1);
+      // Without weighting and correlation the bound is 2000 C / (LA + LB),
+      // which a multiplication tests; otherwise the final score is formed.
+      const bool plain = settings_.adapt == 0 && !settings_.linlencor;
+      const int64_t beat_at = (int64_t{threshold} + 1) * (LA + LB);
       auto cannot_beat = [&](Coverage c) {
+        if (plain) return int64_t{2000} * c.covered < beat_at;
         const uint64_t sum = match_sum_bound(settings_, c.covered, c.longest, LB);
         return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, Slenj) <= threshold;
       };
-      const Signature& signature = records_.candidate_signature(record);
-      const int32_t counted = std::min(reference_signature_.counted, signature.counted);
+      const int32_t counted = std::min(reference_signature_.counted, records_.counted(record));
       if (cannot_beat({counted, counted})) return kSkipped;
-      const Coverage shared = coverage(signature);
-      if (cannot_beat(shared)) return kSkipped;
+      if (use_grams_) {
+        const int32_t covered = std::min(counted, grams_->covered_bytes(grams_->shared(record)));
+        if (cannot_beat({covered, covered})) return kSkipped;
+      }
+      if (cannot_beat(coverage(record))) return kSkipped;
     }
-    return scorer.score(reference_, candidate, Sleni_, Slenj, threshold);
+    return scorer.score(reference_, records_.candidate(record), Sleni_, Slenj, threshold);
   }
 
   // The first hit of the candidate when it may be longer than `longest`.
   SingleHit evaluate_single(int32_t record, int32_t longest, PairScorer& scorer) const {
-    if (coverage(records_.candidate_signature(record)).longest <= longest) return {};
+    if (use_grams_ && grams_->longest_run(grams_->shared(record)) <= longest) return {};
+    if (coverage(record).longest <= longest) return {};
     return scorer.single_hit(reference_, records_.candidate(record));
   }
 
   // Bytes the reference shares with the candidate by value, then by q-gram:
   // every q-gram of a counted piece occurs in both items.
-  Coverage coverage(const Signature& candidate) const {
+  Coverage coverage(int32_t record) const {
+    const auto& counts = records_.counts(record).histogram;
+    const auto& reference_counts = reference_signature_.counts.histogram;
     int32_t shared = 0;
-    for (int k = 0; k < Signature::kBuckets; ++k) {
-      shared += std::min(reference_signature_.histogram[k], candidate.histogram[k]);
-    }
+    for (int k = 0; k < ByteCounts::kBuckets; ++k) shared += std::min(reference_counts[k], counts[k]);
     if (gram_ == 0 || shared == 0) return {shared, shared};
+    const auto& grams = records_.grams(record).bits;
     int32_t covered = 0, longest = 0, run_start = 0, reach = 0;
     for (int32_t w = 0; w < static_cast<int32_t>(window_bits_.size()); ++w) {
       const int32_t bit = window_bits_[w];
-      if (bit < 0 || ((candidate.grams[bit >> 6] >> (bit & 63)) & 1) == 0) continue;
+      if (bit < 0 || ((grams[bit >> 6] >> (bit & 63)) & 1) == 0) continue;
       if (w > reach) run_start = w;
       covered += w + gram_ - std::max(w, reach);
       reach = w + gram_;
@@ -171,6 +207,9 @@ class FastSearch : public RowSearch {
   const PreparedRecords records_;
   WorkerPool pool_;
   const int32_t gram_;
+  std::optional<GramIndex> grams_;
+  bool use_grams_ = false;  // whether the index bounds this row
+  bool single_ = false;     // single mode, where rows keep their longest substring
   std::vector<std::unique_ptr<PairScorer>> scorers_;  // one per thread
   // The row's reference and what the bounds need of it.
   ItemView reference_{nullptr, 0};

@@ -15,7 +15,7 @@ int32_t gram_length(const Settings& settings) {
 uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
   uint32_t h = 0;
   for (int32_t i = 0; i < q; ++i) h = (h ^ bytes[i]) * 0x9E3779B1u;
-  return h >> (32 - 9);
+  return h >> (32 - 12);
 }
 
 Signature sign(const Settings& settings, ItemView item) {
@@ -28,11 +28,11 @@ Signature sign(const Settings& settings, ItemView item) {
       blank_free = 0;
       continue;
     }
-    ++s.histogram[b & 31];
+    ++s.counts.histogram[b & 31];
     ++s.counted;
     if (q > 0 && ++blank_free >= q) {
       const uint32_t bit = gram_bit(item.bytes + i - q + 1, q);
-      s.grams[bit >> 6] |= uint64_t{1} << (bit & 63);
+      s.grams.bits[bit >> 6] |= uint64_t{1} << (bit & 63);
     }
   }
   return s;
@@ -42,13 +42,18 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   const int32_t count = index.size();
   reference_at_.resize(count);
   candidate_at_.resize(count);
-  signatures_.resize(count);
+  counted_.resize(count);
+  counts_.resize(count);
+  grams_.resize(count);
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1), prepared(kMaxPrepared + 3);
   for (int32_t record = 0; record < count; ++record) {
     const int32_t length =
         prepare_item(settings, working_start(settings, index.item(record)), prepared.data());
     candidate_at_[record] = store(prepared.data(), length);
-    signatures_[record] = sign(settings, candidate(record));
+    const Signature signature = sign(settings, candidate(record));
+    counted_[record] = signature.counted;
+    counts_[record] = signature.counts;
+    grams_[record] = signature.grams;
 
     rewrite_control_bytes(index.item(record), rewritten.data());
     const int32_t ref_length =

@@ -12,13 +12,20 @@
 
 namespace vexaro {
 
-// What a prepared item holds, in a form that gives quick upper bounds.
-struct Signature {
+// What a prepared item holds, in forms that give quick upper bounds. Kept
+// apart because every pair reads the first and few pairs the second.
+struct ByteCounts {
   static constexpr int kBuckets = 32;
-  static constexpr int kGramBits = 512;
-  std::array<int16_t, kBuckets> histogram{};     // bytes by value & 31, blanks left out
-  std::array<uint64_t, kGramBits / 64> grams{};  // which q-grams occur (a Bloom filter)
-  int32_t counted = 0;                           // bytes that are not blank
+  alignas(64) std::array<int16_t, kBuckets> histogram{};  // bytes by value & 31, blanks left out
+};
+struct GramFilter {
+  static constexpr int kBits = 4096;
+  std::array<uint64_t, kBits / 64> bits{};  // which q-grams occur (a Bloom filter)
+};
+struct Signature {
+  ByteCounts counts;
+  GramFilter grams;
+  int32_t counted = 0;  // bytes that are not blank
 };
 
 // The q-gram length whose every occurrence a counted piece must contain:
@@ -38,7 +45,11 @@ class PreparedRecords {
   ItemView reference(int32_t record) const { return view(reference_at_[record]); }
   // A record as a candidate: prepared from its bytes as read.
   ItemView candidate(int32_t record) const { return view(candidate_at_[record]); }
-  const Signature& candidate_signature(int32_t record) const { return signatures_[record]; }
+  int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
+  // Bytes of the candidate that are not blank.
+  int32_t counted(int32_t record) const { return counted_[record]; }
+  const ByteCounts& counts(int32_t record) const { return counts_[record]; }
+  const GramFilter& grams(int32_t record) const { return grams_[record]; }
 
  private:
   struct Place {
@@ -50,7 +61,9 @@ class PreparedRecords {
 
   std::vector<uint8_t> arena_;  // every prepared item, each zero-ended
   std::vector<Place> reference_at_, candidate_at_;
-  std::vector<Signature> signatures_;
+  std::vector<int32_t> counted_;
+  std::vector<ByteCounts> counts_;
+  std::vector<GramFilter> grams_;
 };
 
 }  // namespace vexaro
