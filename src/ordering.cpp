@@ -110,9 +110,9 @@ std::unique_ptr<RowSearch> make_literal_search(const Settings& settings, const R
   return std::make_unique<LiteralSearch>(settings, index);
 }
 
-OrderingResult run_ordering(const Settings& s, const RecordIndex& index, RowSearch& search,
-                            TextSink& output, TextSink& diagnostics) {
-  OrderingResult result;
+RowsOutcome order_rows(const Settings& s, const RecordIndex& index, RowSearch& search,
+                       const std::function<bool(const RowLine&)>& line) {
+  RowsOutcome outcome;
   const int32_t count = index.size();
   Slots slots(count);
   for (int32_t i = 0; i < count; ++i) slots[i] = i;
@@ -121,25 +121,41 @@ OrderingResult run_ordering(const Settings& s, const RecordIndex& index, RowSear
   std::array<uint8_t, kMaxRecordLength + 1> st1{};
   int32_t MaxVal = 0;
   int64_t SMaxVal = 0;
-  uint8_t jtick = 1;
   for (int32_t row = 0; row < count; ++row) {
     const int32_t record = slots[row];
-    std::string header = line_header(s, MaxVal, index.linas[record]);
     SMaxVal += MaxVal;
     rewrite_control_bytes(index.item(record), st1.data());
     std::string_view text =
         s.single ? std::string_view(Sstrng) : std::string_view(reinterpret_cast<char*>(st1.data()));
-    write_line(s, header, text, output, diagnostics);
-    if (!output.ok()) {
-      result.status = OrderingStatus::write_error;
-      return result;
+    if (!line(RowLine{row, record, MaxVal, text})) {
+      outcome.stopped = true;
+      return outcome;
     }
-    const uint8_t itick = static_cast<uint8_t>(int64_t{row} * 100 / count);
-    write_progress(row, count, itick, jtick, diagnostics);
     MaxVal = search.search_row(slots, row, working_start(s, st1.data()));
     if (s.single) Sstrng = search.row_substring();
   }
-  result.mean = count > 0 ? SMaxVal / count : 0;
+  outcome.mean = count > 0 ? SMaxVal / count : 0;
+  return outcome;
+}
+
+OrderingResult run_ordering(const Settings& s, const RecordIndex& index, RowSearch& search,
+                            TextSink& output, TextSink& diagnostics) {
+  OrderingResult result;
+  const int32_t count = index.size();
+  uint8_t jtick = 1;
+  RowsOutcome outcome = order_rows(s, index, search, [&](const RowLine& line) {
+    std::string header = line_header(s, line.score, index.linas[line.record]);
+    write_line(s, header, line.text, output, diagnostics);
+    if (!output.ok()) return false;
+    const uint8_t itick = static_cast<uint8_t>(int64_t{line.row} * 100 / count);
+    write_progress(line.row, count, itick, jtick, diagnostics);
+    return true;
+  });
+  if (outcome.stopped) {
+    result.status = OrderingStatus::write_error;
+    return result;
+  }
+  result.mean = outcome.mean;
   if (s.dispf) {
     char text[96];
     std::snprintf(text, sizeof text, "\n*** Mean value of all scores: %d *****",

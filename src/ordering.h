@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,27 @@ class RowSearch {
 
 // The engine that scores every candidate with the literal scorer.
 std::unique_ptr<RowSearch> make_literal_search(const Settings& settings, const RecordIndex& index);
+
+// One row's line before its search: the record in the row's slot, the score
+// its header shows (the previous row's best, 0 on the first line) and the
+// text written, which is the rewritten record or, under -a9999, the
+// substring the previous row found.
+struct RowLine {
+  int32_t row = 0;
+  int32_t record = 0;
+  int32_t score = 0;
+  std::string_view text;
+};
+
+struct RowsOutcome {
+  bool stopped = false;  // `line` asked to stop before the last row
+  int64_t mean = 0;      // the mean of the header scores
+};
+
+// The ordering without streams: hands each row's line to `line` before the
+// row's search starts; a false result stops the run there.
+RowsOutcome order_rows(const Settings& settings, const RecordIndex& index, RowSearch& search,
+                       const std::function<bool(const RowLine&)>& line);
 
 enum class OrderingStatus { ok, write_error };
 

@@ -1,5 +1,6 @@
 #include "record_index.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -196,6 +197,27 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
     index.stats.Smeanlen2 = (index.stats.Slinlensum / index.stats.Linza) * 2;
   }
   return ScanStatus::ok;
+}
+
+RecordIndex index_records(const Settings& s, const std::vector<std::string>& records) {
+  RecordIndex index;
+  uint64_t offset = 0;
+  for (const std::string& record : records) {
+    for (char c : record) count_byte(s, index.stats, static_cast<uint8_t>(c));
+    const size_t length = std::min<size_t>(record.size(), kMaxRecordLength);
+    index.starts.push_back(static_cast<uint32_t>(index.bytes.size()));
+    index.bytes.insert(index.bytes.end(), record.begin(), record.begin() + length);
+    index.bytes.push_back(0);
+    index.linas.push_back(offset);
+    index.linlens.push_back(static_cast<int16_t>(length));
+    index.stats.Slinlensum += static_cast<int32_t>(length);
+    ++index.stats.Linza;
+    offset += record.size() + 1;
+  }
+  if (index.stats.Linza > 0) {
+    index.stats.Smeanlen2 = (index.stats.Slinlensum / index.stats.Linza) * 2;
+  }
+  return index;
 }
 
 }  // namespace vexaro

@@ -41,4 +41,11 @@ enum class ScanStatus { ok, read_error };
 ScanStatus scan_records(const Settings& settings, ByteSource& input, TextSink& diagnostics,
                         RecordIndex& index);
 
+// Indexes records that are already cut, as the scan stores them: at most the
+// first 2000 bytes of each are kept, every given byte counts in the byte
+// statistics, and offsets are those of the records written one after the
+// other, each followed by one delimiter byte. Each record must hold at least
+// one byte and no zero byte, and there may be at most 16000 of them.
+RecordIndex index_records(const Settings& settings, const std::vector<std::string>& records);
+
 }  // namespace vexaro

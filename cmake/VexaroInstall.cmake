@@ -1,0 +1,57 @@
+# What `cmake --install` lays down and `cpack -G DEB` packages: the program,
+# its manual page, the public headers and the core library with the package
+# files that find_package(vexaro) reads.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set_target_properties(vexaro_core PROPERTIES EXPORT_NAME vexaro)
+target_include_directories(vexaro_core INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+# The public headers need C++17; the library itself is built as C++20.
+target_compile_features(vexaro_core INTERFACE cxx_std_17)
+if(VEXARO_SANITIZE)
+  # A sanitized library links only into a program that carries the runtimes.
+  target_link_options(vexaro_core INTERFACE
+    $<INSTALL_INTERFACE:-fsanitize=address,undefined>)
+endif()
+
+set(VEXARO_CONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vexaro)
+
+install(TARGETS vexaro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vexaro_core EXPORT vexaroTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY include/vexaro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES docs/vexaro.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(EXPORT vexaroTargets NAMESPACE vexaro:: DESTINATION ${VEXARO_CONFIG_DIR})
+
+configure_package_config_file(cmake/vexaroConfig.cmake.in
+  ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfig.cmake
+  INSTALL_DESTINATION ${VEXARO_CONFIG_DIR})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/vexaroConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfigVersion.cmake
+        DESTINATION ${VEXARO_CONFIG_DIR})
+
+# The Debian package.
+set(CPACK_PACKAGE_NAME vexaro)
+set(CPACK_PACKAGE_VENDOR "Vexaro")
+set(CPACK_PACKAGE_CONTACT "Vexaro maintainers <maintainers@vexaro.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sort records by similarity")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Vexaro reads its input, cuts it into records (lines, phrases or pseudo\n"
+  "records) and writes them so that each record is followed by the most\n"
+  "similar one not yet written. The package also holds a C++ library and\n"
+  "headers for scoring and ordering records from other programs.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+find_program(VEXARO_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(VEXARO_DPKG_SHLIBDEPS)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
+endif()
+# Debian wants manual pages compressed; the staged tree is fixed up before packing.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
+include(CPack)

@@ -1,0 +1,171 @@
+// The embedding API against the program: for the same records and options it
+// must give the order, header scores, substrings and mean that the binary
+// writes, and a pair score equal to the second line's header.
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vexaro/vexaro.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "run_binary.h"
+
+namespace vexaro {
+namespace {
+
+struct Printed {
+  std::vector<size_t> order;
+  std::vector<int32_t> scores;
+  std::vector<std::string> texts;
+  long long mean = 0;
+};
+
+// Runs the binary with -d -r on the records, one a line, and reads back which
+// record each line holds (by its byte position), its score and its text.
+Printed run_binary(const std::vector<std::string>& records, std::vector<std::string> args) {
+  std::string input;
+  std::map<unsigned long, size_t> record_at;
+  for (size_t i = 0; i < records.size(); ++i) {
+    record_at[input.size()] = i;
+    input += records[i] + "\n";
+  }
+  char path[] = "/tmp/vexaro-api-XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) throw std::runtime_error("mkstemp failed");
+  close(fd);
+  testing::write_file(path, input);
+  args.push_back("-dr");
+  const testing::ProcessResult result = testing::run_program(VEXARO_BINARY, args, path);
+  std::remove(path);
+
+  Printed printed;
+  std::istringstream lines(result.out);
+  std::string line;
+  for (size_t k = 0; k < records.size() && std::getline(lines, line); ++k) {
+    int score = 0;
+    unsigned long offset = 0;
+    if (std::sscanf(line.c_str(), "%d #%lu#", &score, &offset) != 2) break;
+    printed.order.push_back(record_at.at(offset));
+    printed.scores.push_back(score);
+    printed.texts.push_back(line.substr(line.find('#', line.find('#') + 1) + 2));
+  }
+  std::getline(lines, line);  // the empty line before the mean
+  std::getline(lines, line);
+  std::sscanf(line.c_str(), "*** Mean value of all scores: %lld", &printed.mean);
+  return printed;
+}
+
+// Records of bytes the scan keeps whole (no line end, carriage return or zero
+// byte), short and long, with control bytes and bytes above 127.
+std::vector<std::string> random_records(unsigned seed, size_t count) {
+  static const std::string alphabet = "abcdeABXYZ xy\t-.\xc4\xe4\x01";
+  std::mt19937 random(seed);
+  std::vector<std::string> records;
+  for (size_t i = 0; i < count; ++i) {
+    size_t length = 1 + random() % 30;
+    if (i % 11 == 5) length = 1990 + random() % 600;  // around the 2000-byte limit
+    std::string record;
+    for (size_t b = 0; b < length; ++b) record += alphabet[random() % alphabet.size()];
+    records.push_back(record);
+  }
+  return records;
+}
+
+std::vector<std::string> sample_names() {
+  std::istringstream lines(testing::read_file(VEXARO_SOURCE_DIR "/examples/names.txt"));
+  std::vector<std::string> records;
+  for (std::string line; std::getline(lines, line);) records.push_back(line);
+  return records;
+}
+
+const std::vector<std::vector<std::string>> kOptionSets = {
+    {},     {"-p"},     {"-a"},         {"-p", "-a"},      {"-f"},  {"-m"},
+    {"-b"}, {"-a9999"}, {"-s2", "-c-"}, {"-v", "-oab;xy"}, {"-w0"}, {"-n", "-a25", "-p"},
+};
+
+TEST(Api, OrderAgreesWithTheProgram) {
+  const std::vector<std::vector<std::string>> inputs = {sample_names(), random_records(7, 40)};
+  for (const auto& args : kOptionSets) {
+    const Options options = Options::from_arguments(args);
+    for (const auto& records : inputs) {
+      SCOPED_TRACE(::testing::PrintToString(args) + " on " + std::to_string(records.size()));
+      const Ordering sorted = order(options, records);
+      const Printed printed = run_binary(records, args);
+      EXPECT_EQ(sorted.order, printed.order);
+      EXPECT_EQ(sorted.scores, printed.scores);
+      EXPECT_EQ(sorted.mean, printed.mean);
+      if (options.longest_substrings()) {
+        EXPECT_EQ(sorted.substrings, printed.texts);
+      } else {
+        EXPECT_TRUE(sorted.substrings.empty());
+      }
+    }
+  }
+}
+
+TEST(Api, PairScoreIsTheSecondLinesHeader) {
+  const std::vector<std::string> records = random_records(11, 12);
+  for (const auto& args : kOptionSets) {
+    const Options options = Options::from_arguments(args);
+    for (size_t i = 0; i + 1 < records.size(); i += 4) {
+      SCOPED_TRACE(::testing::PrintToString(args) + " pair " + std::to_string(i));
+      const Printed printed = run_binary({records[i], records[i + 1]}, args);
+      ASSERT_EQ(printed.scores.size(), 2u);
+      // A line header never shows less than -1, whatever the pair scored.
+      EXPECT_EQ(std::max(score(options, records[i], records[i + 1]), -1), printed.scores[1]);
+    }
+  }
+}
+
+TEST(Api, ScoresOfKnownPairs) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string reference, candidate;
+    int expected;
+  };
+  const std::vector<Case> cases = {
+      {{}, "Hello World", "hello word", 842},      // hit hellowor: 16000 / 19
+      {{"-p"}, "Hello World", "hello word", 842},  // centres 44% and 40%
+      {{"-a"}, "Hello World", "hello word", 1684},
+      {{"-p", "-a"}, "Hello World", "hello word", 1263},
+      {{"-f"}, "Hello World", "hello word", 884},      // lengths 11 and 10, mean 10
+      {{"-a9999"}, "Hello World", "hello word", 800},  // 8 bytes against a mean of 10
+      {{}, "worldhello", "helloworld", 1000},
+      {{"-p"}, "worldhello", "helloworld", 100},
+      {{}, "abc", "xxabcxx", 600},
+      {{}, "abcdefghijkl", "abcdefghijkl", 916},  // the last byte is left alone
+      {{"-v"}, "ABC", "abc", 0},
+      {{"-b"}, "cat", "car", 964},  // byte range 97..116 of the two records
+      // The reference's tab is scored as a space, the candidate's as read.
+      {{"-w0"}, "abc\tdef", "abc\tdef", 857},
+      {{"-w0"}, "abc def", "abc def", 1000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args) + " " + c.reference + " / " + c.candidate);
+    EXPECT_EQ(score(Options::from_arguments(c.args), c.reference, c.candidate), c.expected);
+  }
+}
+
+TEST(Api, RefusesWhatTheProgramCouldNotHold) {
+  const Options options;
+  EXPECT_THROW(score(options, "", "abc"), std::invalid_argument);
+  EXPECT_THROW(score(options, "abc", std::string("a\0b", 3)), std::invalid_argument);
+  EXPECT_THROW(order(options, {"abc", ""}), std::invalid_argument);
+  EXPECT_THROW(order(options, std::vector<std::string>(max_records + 1, "x")), std::length_error);
+
+  const Ordering none = order(options, {});
+  EXPECT_TRUE(none.order.empty());
+  EXPECT_EQ(none.mean, 0);
+  const Ordering one = order(Options::from_arguments({"-a9999"}), {"solo"});
+  EXPECT_EQ(one.order, std::vector<size_t>{0});
+  EXPECT_EQ(one.scores, std::vector<int32_t>{0});
+  EXPECT_EQ(one.substrings, std::vector<std::string>{"##NO_PREVIOUS_ITEM_TO_COMPARE##"});
+}
+
+}  // namespace
+}  // namespace vexaro
