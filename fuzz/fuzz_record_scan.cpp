@@ -1,0 +1,132 @@
+// The record scan on arbitrary bytes under arbitrary settings (-l, -g and
+// all), checked against a plain model that follows the scan byte by byte:
+// the same offsets, stored lengths, record bytes, statistics and messages.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fuzz_case.h"
+#include "pseudo_records.h"
+#include "record_index.h"
+#include "settings.h"
+
+namespace {
+
+using vexaro::Settings;
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+struct Model {
+  std::vector<uint64_t> offsets;
+  std::vector<int32_t> lengths;
+  uint8_t Minbyt = 255, Maxbyt = 0;
+  int32_t Slinlensum = 0;
+  std::string diagnostics;
+};
+
+Model model_scan(const Settings& s, std::string_view data) {
+  Model m;
+  vexaro::ParkMiller generator;
+  int32_t countdown = 0;
+  uint64_t position = 0;
+  auto in_slims = [&](uint8_t b) {
+    return b == 0 || std::memchr(s.slims.data(), b, std::strlen(s.slims.data())) != nullptr;
+  };
+  while (m.offsets.size() < vexaro::kMaxRecords) {
+    const uint64_t offset = position;
+    int64_t limit = vexaro::kReadLimit;
+    if (s.pseudo_records()) {
+      if (countdown == 0) countdown = s.teilg;
+      const int32_t length = generator.next() % s.dran + s.uran;
+      if (--countdown != 0) {
+        position += length;
+        continue;
+      }
+      limit = length;
+    }
+    int32_t accepted = 0, carriage_return = 0;
+    bool at_end = false;
+    while (accepted < limit) {
+      if (position >= data.size()) {
+        at_end = true;
+        break;
+      }
+      const uint8_t b = data[position++];
+      if (in_slims(b)) break;
+      if (b == 13) carriage_return = accepted;
+      ++accepted;
+      if (b > m.Maxbyt && b <= s.hichar) {
+        m.Maxbyt = b;
+      } else if (b < m.Minbyt && b >= s.minchar) {
+        m.Minbyt = b;
+      }
+    }
+    if (at_end && s.pseudo_records()) break;
+    if (accepted > 0) {
+      int32_t length = accepted;
+      if (s.islims && !at_end) {
+        length = accepted + 1;
+      } else if (!s.islims && !s.pseudo_records() && carriage_return > 0) {
+        length = carriage_return;
+      }
+      if (length > vexaro::kMaxRecordLength) {
+        char text[64];
+        std::snprintf(text, sizeof text, "\t**WARNING, linelength %d truncated.**", length);
+        m.diagnostics += text;
+        length = vexaro::kMaxRecordLength;
+      }
+      // A record never reaches past the end of the input.
+      length = static_cast<int32_t>(std::min<uint64_t>(length, data.size() - offset));
+      m.offsets.push_back(offset);
+      m.lengths.push_back(length);
+      m.Slinlensum += length;
+      char count[16];
+      std::snprintf(count, sizeof count, "\r%6d", static_cast<int>(m.offsets.size()));
+      m.diagnostics += count;
+    }
+    if (at_end) break;
+  }
+  char summary[128];
+  std::snprintf(summary, sizeof summary,
+                " Lines to process.(= %lu bytes)\n------------------------------------------\n",
+                static_cast<unsigned long>(m.Slinlensum));
+  m.diagnostics += summary;
+  return m;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > vexaro::fuzz::kMaxInput) return 0;
+  const vexaro::fuzz::FuzzCase c = vexaro::fuzz::split_case(data, size);
+  const Settings settings = vexaro::parse_arguments(c.args, false);
+
+  vexaro::fuzz::ChoppySource input(c.input, 1 + size % 61, size % 3 != 0);
+  vexaro::StringSink diagnostics;
+  vexaro::RecordIndex index;
+  require(vexaro::scan_records(settings, input, diagnostics, index) == vexaro::ScanStatus::ok);
+
+  const Model m = model_scan(settings, c.input);
+  const int32_t count = index.size();
+  require(count == static_cast<int32_t>(m.offsets.size()));
+  require(index.linas.size() == m.offsets.size() && index.linlens.size() == m.offsets.size());
+  for (int32_t i = 0; i < count; ++i) {
+    require(index.linas[i] == m.offsets[i]);
+    require(index.linlens[i] == m.lengths[i]);
+    require(m.lengths[i] >= 1 && m.lengths[i] <= vexaro::kMaxRecordLength);
+    // The stored bytes are the input's, ended by a zero byte.
+    const uint8_t* item = index.item(i);
+    require(std::memcmp(item, c.input.data() + m.offsets[i], m.lengths[i]) == 0);
+    require(item[m.lengths[i]] == 0);
+  }
+  require(index.stats.Minbyt == m.Minbyt && index.stats.Maxbyt == m.Maxbyt);
+  require(index.stats.Slinlensum == m.Slinlensum);
+  require(index.stats.Smeanlen2 == (count > 0 ? m.Slinlensum / count * 2 : 0));
+  require(diagnostics.text() == m.diagnostics);
+  return 0;
+}
