@@ -26,8 +26,8 @@ namespace {
 using testing::read_file;
 using testing::write_file;
 
-enum class In { file, pipe, directory, dev_null };
-enum class Out { file, dev_full, closed_pipe };
+enum class In { file, pipe, directory, dev_null, closed };
+enum class Out { file, dev_full, closed_pipe, closed };
 
 struct Outcome {
   std::string out, err;
@@ -51,6 +51,7 @@ int open_input(In in, const std::string& data, std::string& file, pid_t& writer)
     case In::directory:
       return open("/tmp", O_RDONLY | O_DIRECTORY);
     case In::dev_null:
+    case In::closed:  // opened only to be closed in the child
       return open("/dev/null", O_RDONLY);
     case In::pipe: {
       int ends[2];
@@ -77,6 +78,7 @@ int open_input(In in, const std::string& data, std::string& file, pid_t& writer)
 int open_output(Out out, const std::string& file) {
   switch (out) {
     case Out::file:
+    case Out::closed:
       return open(file.c_str(), O_WRONLY | O_TRUNC);
     case Out::dev_full:
       return open("/dev/full", O_WRONLY);
@@ -104,6 +106,8 @@ Outcome run_vexaro(const std::vector<std::string>& args, In in, const std::strin
       dup2(in_fd, 0);
       dup2(out_fd, 1);
       dup2(err_fd, 2);
+      if (in == In::closed) close(0);
+      if (out == Out::closed) close(1);
       signal(SIGPIPE, SIG_DFL);  // as a shell would start it
       std::vector<char*> argv{const_cast<char*>(VEXARO_BINARY)};
       for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -356,10 +360,16 @@ std::vector<Case> cases() {
   c.push_back(add("StdinDirectory", {}, "",
                   with_err(exact("", kNonZero), {"cannot read standard input"}), In::directory,
                   Out::file));
+  c.push_back(add("StdinClosed", {}, "",
+                  with_err(exact("", kNonZero), {"cannot read standard input"}), In::closed,
+                  Out::file));
   c.push_back(add("StdinDevNull", {"-d"}, "", exact(mean_line(0), 0), In::dev_null, Out::file));
   c.push_back(add("StdoutDevFull", {}, kThree,
                   with_err(exact("", kNonZero), {"cannot write standard output"}), In::file,
                   Out::dev_full));
+  c.push_back(add("StdoutClosed", {}, kThree,
+                  with_err(exact("", kNonZero), {"cannot write standard output"}), In::file,
+                  Out::closed));
   c.push_back(add("StdoutClosedPipe", {}, kThree, killed_by(SIGPIPE), In::file, Out::closed_pipe));
   // The order of random records is not worked out, so neither is their
   // mean: the status must match the mean line.
