@@ -82,7 +82,7 @@ class PairScorer {
   std::array<int32_t, kStates> len_{}, link_{}, first_end_{}, head_{};
   std::array<int32_t, kEdges> edge_next_{}, edge_to_{};
   std::array<uint8_t, kEdges> edge_byte_{};
-  std::array<int32_t, 256> root_{};  // the root's edges, by byte: it has the most
+  std::array<int32_t, 256> root_{};        // the root's edges, by byte: it has the most
   std::array<uint8_t, 256> root_bytes_{};  // bytes with a root edge, to clear them
   int32_t root_count_ = 0;
   int32_t states_ = 0, edges_ = 0;

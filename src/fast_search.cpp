@@ -165,28 +165,56 @@ class FastSearch : public RowSearch {
       const int32_t counted = std::min(reference_signature_.counted, records_.counted(record));
       if (cannot_beat({counted, counted})) return kSkipped;
       if (use_grams_) {
-        const int32_t covered = std::min(counted, grams_->covered_bytes(grams_->shared(record)));
+        int32_t covered = std::min(counted, grams_->covered_bytes(grams_->shared(record)));
         if (cannot_beat({covered, covered})) return kSkipped;
+        covered = std::min(covered, shared_bytes(record));
+        if (cannot_beat({covered, covered})) return kSkipped;
+        // The common grams the candidate's filter does not hold are not shared.
+        const GramIndex::WindowMask mask = confirmed_windows(record);
+        covered = std::min(covered, grams_->covered_bytes(mask));
+        const int32_t longest = plain ? covered : std::min(covered, grams_->longest_run(mask));
+        if (cannot_beat({covered, longest})) return kSkipped;
+      } else if (cannot_beat(coverage(record))) {
+        return kSkipped;
       }
-      if (cannot_beat(coverage(record))) return kSkipped;
     }
     return scorer.score(reference_, records_.candidate(record), Sleni_, Slenj, threshold);
   }
 
   // The first hit of the candidate when it may be longer than `longest`.
   SingleHit evaluate_single(int32_t record, int32_t longest, PairScorer& scorer) const {
-    if (use_grams_ && grams_->longest_run(grams_->shared(record)) <= longest) return {};
-    if (coverage(record).longest <= longest) return {};
+    if (use_grams_) {
+      if (grams_->longest_run(confirmed_windows(record)) <= longest) return {};
+    } else if (coverage(record).longest <= longest) {
+      return {};
+    }
     return scorer.single_hit(reference_, records_.candidate(record));
+  }
+
+  // Bytes the reference can share with the candidate by value.
+  int32_t shared_bytes(int32_t record) const {
+    const auto& counts = records_.counts(record).histogram;
+    const auto& reference_counts = reference_signature_.counts.histogram;
+    int32_t shared = 0;
+    for (int k = 0; k < ByteCounts::kBuckets; ++k)
+      shared += std::min(reference_counts[k], counts[k]);
+    return shared;
+  }
+
+  // The reference windows the index found in the candidate, and those of
+  // the common grams that the candidate holds.
+  GramIndex::WindowMask confirmed_windows(int32_t record) const {
+    const auto& grams = records_.grams(record).bits;
+    return grams_->confirmed(record, [&](int32_t window) {
+      const int32_t bit = window_bits_[window];
+      return ((grams[bit >> 6] >> (bit & 63)) & 1) != 0;
+    });
   }
 
   // Bytes the reference shares with the candidate by value, then by q-gram:
   // every q-gram of a counted piece occurs in both items.
   Coverage coverage(int32_t record) const {
-    const auto& counts = records_.counts(record).histogram;
-    const auto& reference_counts = reference_signature_.counts.histogram;
-    int32_t shared = 0;
-    for (int k = 0; k < ByteCounts::kBuckets; ++k) shared += std::min(reference_counts[k], counts[k]);
+    const int32_t shared = shared_bytes(record);
     if (gram_ == 0 || shared == 0) return {shared, shared};
     const auto& grams = records_.grams(record).bits;
     int32_t covered = 0, longest = 0, run_start = 0, reach = 0;

@@ -38,6 +38,23 @@ GramIndex::GramIndex(const PreparedRecords& records, int32_t count, int32_t q)
     ++live_[record_grams_[i]];
   }
 
+  // The most frequent grams are the ones rows take as common: note for
+  // every record which of them it holds, one bit each.
+  std::vector<int32_t> by_count(keys_.size());
+  for (size_t id = 0; id < keys_.size(); ++id) by_count[id] = static_cast<int32_t>(id);
+  const size_t ranked = std::min<size_t>(kRanked, keys_.size());
+  std::partial_sort(by_count.begin(), by_count.begin() + ranked, by_count.end(),
+                    [&](int32_t a, int32_t b) { return live_[a] > live_[b]; });
+  rank_.assign(keys_.size(), -1);
+  for (size_t r = 0; r < ranked; ++r) rank_[by_count[r]] = static_cast<int32_t>(r);
+  frequent_held_.assign(count, 0);
+  for (int32_t record = 0; record < count; ++record) {
+    for (uint32_t i = record_begin_[record]; i < record_begin_[record + 1]; ++i) {
+      if (const int32_t r = rank_[record_grams_[i]]; r >= 0)
+        frequent_held_[record] |= uint64_t{1} << r;
+    }
+  }
+
   posting_begin_.resize(keys_.size() + 1);
   for (size_t id = 0, at = 0; id < keys_.size(); ++id) {
     posting_begin_[id] = static_cast<uint32_t>(at);
@@ -67,6 +84,7 @@ void GramIndex::retire(int32_t record) {
 
 bool GramIndex::start_row(ItemView reference, int32_t frequent) {
   common_ = {};
+  common_windows_.clear();
   const int32_t windows = std::max(reference.length - q_ + 1, 0);
   if (windows > kMaskWords * 64) return false;
   row_words_ = (windows + 63) / 64;
@@ -84,10 +102,14 @@ bool GramIndex::start_row(ItemView reference, int32_t frequent) {
       mask[w >> 6] |= uint64_t{1} << (w & 63);
     }
     const int32_t id = find(windows_[first].first);
+    const size_t last_first = first;
     first = last;
     if (id < 0 || live_[id] == 0) continue;
     if (live_[id] > frequent) {
       for (int k = 0; k < kMaskWords; ++k) common_[k] |= mask[k];
+      for (size_t i = last_first; i < first; ++i) {
+        common_windows_.push_back({windows_[i].second, rank_[id]});
+      }
       continue;
     }
     // Walk the postings, dropping retired records for good on the way.
