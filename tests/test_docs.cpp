@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -51,25 +50,42 @@ std::string unescape_roff(std::string text) {
   return text;
 }
 
-// "vexaro ARGS < examples/FILE" or "printf 'TEXT' | vexaro ARGS", either
-// with "2>/dev/null"; arguments hold no blank, quotes are dropped.
-bool parse_command(const std::string& command, std::string& input, std::vector<std::string>& args) {
-  static const std::regex from_file(
-      R"((?:\./build/)?vexaro((?: \S+)*) < (examples/\S+) 2>/dev/null)");
-  static const std::regex from_printf(R"(printf '([^']*)' \| vexaro((?: \S+)*) 2>/dev/null)");
-  std::smatch match;
-  std::string words;
-  if (std::regex_match(command, match, from_file)) {
-    input = testing::read_file(std::string(VEXARO_SOURCE_DIR) + "/" + match[2].str());
-    words = match[1];
-  } else if (std::regex_match(command, match, from_printf)) {
-    input = std::regex_replace(match[1].str(), std::regex(R"(\\n)"), "\n");
-    words = match[2];
-  } else {
+// Removes `suffix` from the end of `text`; false when it is not there.
+bool strip_suffix(std::string& text, const std::string& suffix) {
+  if (text.size() < suffix.size() ||
+      text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0) {
     return false;
   }
-  std::istringstream in(std::regex_replace(words, std::regex("'"), ""));
-  for (std::string word; in >> word;) args.push_back(word);
+  text.erase(text.size() - suffix.size());
+  return true;
+}
+
+// "vexaro ARGS < examples/FILE" or "printf 'TEXT' | vexaro ARGS", either
+// with "2>/dev/null"; arguments hold no blank, quotes are dropped.
+bool parse_command(std::string command, std::string& input, std::vector<std::string>& args) {
+  if (!strip_suffix(command, " 2>/dev/null")) return false;
+  if (command.rfind("printf '", 0) == 0) {
+    const size_t end = command.find("' | ");
+    if (end == std::string::npos) return false;
+    for (size_t i = 8; i < end; ++i) {
+      const bool newline = command.compare(i, 2, "\\n") == 0;
+      input += newline ? '\n' : command[i];
+      i += newline;
+    }
+    command.erase(0, end + 4);
+  } else {
+    const size_t redirect = command.find(" < examples/");
+    if (redirect == std::string::npos) return false;
+    input = testing::read_file(std::string(VEXARO_SOURCE_DIR) + "/" + command.substr(redirect + 3));
+    command.erase(redirect);
+  }
+  std::istringstream words(command);
+  for (std::string word; words >> word;) {
+    std::erase(word, '\'');
+    args.push_back(word);
+  }
+  if (args.empty() || (args[0] != "vexaro" && args[0] != "./build/vexaro")) return false;
+  args.erase(args.begin());
   return true;
 }
 
