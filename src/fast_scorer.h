@@ -89,8 +89,8 @@ class PairScorer {
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
   std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};
-  // The scan's working copies, blanked as pieces are found.
-  std::array<uint8_t, kRoom> searched_{}, pattern_{};
+  // The scan's working copy of the searched item, blanked as pieces are found.
+  std::array<uint8_t, kRoom> searched_{};
   // Window starts grouped by the longest window they can start.
   std::array<int32_t, kRoom> by_length_{}, length_begin_{}, length_end_{};
   std::array<uint64_t, kWords> active_{}, alive_{};
