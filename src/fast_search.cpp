@@ -44,6 +44,7 @@ class FastSearch : public RowSearch {
         records_(settings, index),
         pool_(threads),
         gram_(gram_length(settings)),
+        single_(settings.single && !settings.bytdif),
         scores_(index.size()),
         hits_(index.size()) {
     if (gram_ > 0 && !settings.bytdif) grams_.emplace(records_, index.size(), gram_);
@@ -61,7 +62,7 @@ class FastSearch : public RowSearch {
       use_grams_ = grams_->start_row(reference_, std::max(kFewestFrequent, (count - row) / 16));
     }
     Sxstrng_.clear();
-    RowState state{single_ = settings_.single && !settings_.bytdif};
+    RowState state{single_};
     for (int32_t begin = row + 1, size = kFirstBlock; begin < count;
          begin += size, size = std::min(size * 4, kLargestBlock)) {
       const int32_t end = std::min(count, begin + size);
@@ -90,14 +91,10 @@ class FastSearch : public RowSearch {
     Sleni_ = index_.linlens[record];
     window_bits_.clear();
     if (gram_ == 0) return;
-    for (int32_t w = 0, blank_free = 0; w < reference_.length; ++w) {
-      blank_free = reference_.bytes[w] == kBlank ? 0 : blank_free + 1;
-      if (w + 1 < gram_) continue;
-      const int32_t start = w + 1 - gram_;
-      window_bits_.push_back(blank_free >= gram_
-                                 ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
-                                 : -1);
-    }
+    for_each_window(reference_, gram_, [&](int32_t start, bool clean) {
+      window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
+                                   : -1);
+    });
   }
 
   // What a row's search has found so far.
@@ -235,9 +232,11 @@ class FastSearch : public RowSearch {
   const PreparedRecords records_;
   WorkerPool pool_;
   const int32_t gram_;
+  // Single mode, where rows keep their longest substring; under -b it scores
+  // byte differences like any other run.
+  const bool single_;
   std::optional<GramIndex> grams_;
-  bool use_grams_ = false;  // whether the index bounds this row
-  bool single_ = false;     // single mode, where rows keep their longest substring
+  bool use_grams_ = false;                            // whether the index bounds this row
   std::vector<std::unique_ptr<PairScorer>> scorers_;  // one per thread
   // The row's reference and what the bounds need of it.
   ItemView reference_{nullptr, 0};

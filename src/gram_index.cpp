@@ -18,10 +18,9 @@ GramIndex::GramIndex(const PreparedRecords& records, int32_t count, int32_t q)
   for (int32_t record = 0; record < count; ++record) {
     record_begin_[record] = static_cast<uint32_t>(record_keys.size());
     const ItemView item = records.candidate(record);
-    for (int32_t w = 0, blank_free = 0; w < item.length; ++w) {
-      blank_free = item.bytes[w] == kBlank ? 0 : blank_free + 1;
-      if (blank_free >= q_) record_keys.push_back(key(item.bytes + w + 1 - q_));
-    }
+    for_each_window(item, q_, [&](int32_t start, bool clean) {
+      if (clean) record_keys.push_back(key(item.bytes + start));
+    });
     auto first = record_keys.begin() + record_begin_[record];
     std::sort(first, record_keys.end());
     record_keys.erase(std::unique(first, record_keys.end()), record_keys.end());
@@ -89,10 +88,9 @@ bool GramIndex::start_row(ItemView reference, int32_t frequent) {
   if (windows > kMaskWords * 64) return false;
   row_words_ = (windows + 63) / 64;
   windows_.clear();
-  for (int32_t w = 0, blank_free = 0; w < reference.length; ++w) {
-    blank_free = reference.bytes[w] == kBlank ? 0 : blank_free + 1;
-    if (blank_free >= q_) windows_.emplace_back(key(reference.bytes + w + 1 - q_), w + 1 - q_);
-  }
+  for_each_window(reference, q_, [&](int32_t start, bool clean) {
+    if (clean) windows_.emplace_back(key(reference.bytes + start), start);
+  });
   std::sort(windows_.begin(), windows_.end());
   for (size_t first = 0; first < windows_.size();) {
     WindowMask mask{};

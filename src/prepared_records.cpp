@@ -20,21 +20,19 @@ uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
 
 Signature sign(const Settings& settings, ItemView item) {
   Signature s;
-  const int32_t q = gram_length(settings);
-  int32_t blank_free = 0;  // run of non-blank bytes ending at i
   for (int32_t i = 0; i < item.length; ++i) {
     const uint8_t b = item.bytes[i];
-    if (b == kBlank) {
-      blank_free = 0;
-      continue;
-    }
+    if (b == kBlank) continue;
     ++s.counts.histogram[b & 31];
     ++s.counted;
-    if (q > 0 && ++blank_free >= q) {
-      const uint32_t bit = gram_bit(item.bytes + i - q + 1, q);
-      s.grams.bits[bit >> 6] |= uint64_t{1} << (bit & 63);
-    }
   }
+  const int32_t q = gram_length(settings);
+  if (q == 0) return s;
+  for_each_window(item, q, [&](int32_t start, bool clean) {
+    if (!clean) return;
+    const uint32_t bit = gram_bit(item.bytes + start, q);
+    s.grams.bits[bit >> 6] |= uint64_t{1} << (bit & 63);
+  });
   return s;
 }
 

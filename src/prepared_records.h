@@ -36,6 +36,17 @@ uint32_t gram_bit(const uint8_t* bytes, int32_t q);
 
 Signature sign(const Settings& settings, ItemView item);
 
+// Calls visit(start, clean) for every window of q bytes of the item, where
+// `clean` tells whether the window holds no blank byte (only clean windows
+// can lie inside a counted piece).
+template <class Visit>
+void for_each_window(ItemView item, int32_t q, Visit&& visit) {
+  for (int32_t end = 0, run = 0; end < item.length; ++end) {
+    run = item.bytes[end] == kBlank ? 0 : run + 1;
+    if (end + 1 >= q) visit(end + 1 - q, run >= q);
+  }
+}
+
 class PreparedRecords {
  public:
   PreparedRecords(const Settings& settings, const RecordIndex& index);

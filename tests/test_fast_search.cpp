@@ -63,21 +63,28 @@ const std::vector<std::vector<std::string>> kOptionSets = {
     {"-d", "-l ", "-m", "-a9999"},
 };
 
+void expect_literal_outcome_on_every_thread_count(const std::string& input,
+                                                  const std::vector<std::string>& args) {
+  const Outcome expected = run_with(input, args, make_literal_search);
+  for (int threads : {1, 2, 7}) {
+    const Outcome fast = run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
+      return make_fast_search(s, i, threads);
+    });
+    const std::string context =
+        ::testing::PrintToString(args) + " threads " + std::to_string(threads) + " input\n" + input;
+    ASSERT_EQ(fast.output, expected.output) << context;
+    ASSERT_EQ(fast.diagnostics, expected.diagnostics) << context;
+    ASSERT_EQ(fast.status, expected.status) << context;
+  }
+}
+
 TEST(FastSearch, WholeRunsMatchTheLiteralEngine) {
   std::mt19937 rng(99);
   for (const auto& args : kOptionSets) {
     for (int lines : {1, 2, 7, 60}) {
       const std::string input = random_input(rng, lines);
-      const Outcome expected = run_with(input, args, make_literal_search);
-      for (int threads : {1, 2, 7}) {
-        const Outcome fast =
-            run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
-              return make_fast_search(s, i, threads);
-            });
-        ASSERT_EQ(fast.output, expected.output) << ::testing::PrintToString(args) << lines;
-        ASSERT_EQ(fast.diagnostics, expected.diagnostics);
-        ASSERT_EQ(fast.status, expected.status);
-      }
+      expect_literal_outcome_on_every_thread_count(input, args);
+      if (HasFatalFailure()) return;
     }
   }
 }
@@ -88,15 +95,8 @@ TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
   for (const auto& args :
        std::vector<std::vector<std::string>>{{"-d"}, {"-d", "-a9999"}, {"-d", "-p", "-a"}}) {
     const std::string input = random_input(rng, 700);
-    const Outcome expected = run_with(input, args, make_literal_search);
-    for (int threads : {1, 2, 7}) {
-      const Outcome fast =
-          run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
-            return make_fast_search(s, i, threads);
-          });
-      ASSERT_EQ(fast.output, expected.output) << ::testing::PrintToString(args) << threads;
-      ASSERT_EQ(fast.status, expected.status);
-    }
+    expect_literal_outcome_on_every_thread_count(input, args);
+    if (HasFatalFailure()) return;
   }
 }
 
