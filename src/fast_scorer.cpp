@@ -63,8 +63,91 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
 }
 
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
+    : settings_(settings),
+      stats_(stats),
+      minscan_(std::max<int32_t>(settings.MINSCAN, 1)),
+      narrow_windows_(64 * 65 / 2),
+      wide_windows_(kBitItem * (kBitItem + 1) / 2) {
   root_.fill(-1);
+}
+
+int32_t PairScorer::statistics(const Arranged& a) {
+  const int32_t LA = a.pattern.length, LB = a.searched.length;
+  blank_free_[LA] = 0;
+  for (int32_t P = LA - 1; P >= 0; --P) {
+    blank_free_[P] = a.pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
+  }
+  if (LB <= 64) {
+    bit_width_ = 64;
+    narrow_blanked_ = 0;
+    return bit_statistics(a, narrow_windows_);
+  }
+  if (LB <= kBitItem) {
+    bit_width_ = 128;
+    wide_blanked_ = 0;
+    return bit_statistics(a, wide_windows_);
+  }
+  bit_width_ = 0;
+  build_automaton(a.searched);
+  return matching_statistics(a.pattern);
+}
+
+// For every start P, the starts in the searched item where the piece of L
+// bytes from P occurs narrow as L grows; the piece occurs while any is left.
+template <class Mask>
+int32_t PairScorer::bit_statistics(const Arranged& a, std::vector<Mask>& windows) {
+  const int32_t LA = a.pattern.length, LB = a.searched.length;
+  for (int32_t h = 0; h < LB; ++h) occurs_[a.searched.bytes[h]] |= Wide{1} << h;
+  int32_t lcs = 0;
+  int32_t at = 0;
+  for (int32_t P = 0; P < LA; ++P) {
+    window_at_[P] = at - minscan_;
+    Mask starts = static_cast<Mask>(occurs_[a.pattern.bytes[P]]);
+    int32_t L = 0;
+    while (starts != 0) {
+      ++L;
+      if (L >= minscan_ && L <= blank_free_[P]) windows[at++] = starts;
+      if (P + L >= LA) break;
+      starts &= static_cast<Mask>(occurs_[a.pattern.bytes[P + L]] >> L);
+    }
+    start_len_[P] = L;
+    lcs = std::max(lcs, L);
+  }
+  for (int32_t h = 0; h < LB; ++h) occurs_[a.searched.bytes[h]] = 0;
+  return lcs;
+}
+
+template <class Mask>
+int32_t PairScorer::bit_occurrence(const std::vector<Mask>& windows, Mask blanked, int32_t P,
+                                   int32_t L) const {
+  // Starts whose L bytes hold a blanked byte: spread each blanked bit down.
+  Mask spread = blanked;
+  for (int32_t span = 1; span < L && spread != 0;) {
+    const int32_t step = std::min(span, L - span);
+    spread |= spread >> step;
+    span += step;
+  }
+  const Mask starts = windows[window_at_[P] + L] & ~spread;
+  if (starts == 0) return -1;
+  const uint64_t low = static_cast<uint64_t>(starts);
+  if (low != 0) return __builtin_ctzll(low);
+  return 64 + __builtin_ctzll(static_cast<uint64_t>(static_cast<Wide>(starts) >> 64));
+}
+
+int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) const {
+  if (bit_width_ == 64) return bit_occurrence(narrow_windows_, narrow_blanked_, P, L);
+  if (bit_width_ == 128) return bit_occurrence(wide_windows_, wide_blanked_, P, L);
+  return first_occurrence(a, P, L);
+}
+
+void PairScorer::blank_hit(int32_t H, int32_t L) {
+  if (bit_width_ == 64) {
+    narrow_blanked_ |= (L == 64 ? ~uint64_t{0} : (uint64_t{1} << L) - 1) << H;
+  } else if (bit_width_ == 128) {
+    wide_blanked_ |= (L == 128 ? ~Wide{0} : (Wide{1} << L) - 1) << H;
+  } else {
+    std::memset(searched_.data() + H, kBlank, L);
+  }
 }
 
 PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate) const {
@@ -165,10 +248,6 @@ int32_t PairScorer::matching_statistics(ItemView pattern) {
     start_len_[P] = std::max(0, i - P + 1);
     lcs = std::max(lcs, start_len_[P]);
   }
-  blank_free_[LA] = 0;
-  for (int32_t P = LA - 1; P >= 0; --P) {
-    blank_free_[P] = pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
-  }
   return lcs;
 }
 
@@ -215,7 +294,7 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   for (int32_t P = 0; P < LA; ++P) {
     if (a.pattern.bytes[P] != kBlank) set_bit(alive_.data(), P);
   }
-  std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
+  if (bit_width_ == 0) std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
 
   uint64_t match_sum = 0;
   for (int32_t L = start; L >= minscan_; --L) {
@@ -233,13 +312,13 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
         P = blank + 1;
         continue;
       }
-      const int32_t H = first_occurrence(a, P, L);
+      const int32_t H = occurrence(a, P, L);
       if (H < 0) {
         ++P;
         continue;
       }
       match_sum += hit_increment(settings_, L, P, H, LA, LB);
-      std::memset(searched_.data() + H, kBlank, L);
+      blank_hit(H, L);
       clear_bits(alive_.data(), P, P + L);
       covered -= L;
       P += L;
@@ -255,15 +334,13 @@ int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni,
   if (settings_.bytdif) {
     return simdiff(a.searched.bytes, a.pattern.bytes, LB, LA, stats_.Minbyt, stats_.Maxbyt);
   }
-  build_automaton(a.searched);
-  const int32_t lcs = matching_statistics(a.pattern);
+  const int32_t lcs = statistics(a);
   return scan(a, start_length_from_lcs(LA, minscan_, lcs), Sleni, Slenj, threshold);
 }
 
 SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
   const Arranged a = arrange(reference, candidate);
-  build_automaton(a.searched);
-  const int32_t lcs = matching_statistics(a.pattern);
+  const int32_t lcs = statistics(a);
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, lcs);
   SingleHit hit;
   for (int32_t P = 0; P < a.pattern.length; ++P) {

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "record_index.h"
 #include "settings.h"
@@ -63,6 +64,15 @@ class PairScorer {
     ItemView searched, pattern;  // the longer item is searched; empty ones are blank
   };
   Arranged arrange(ItemView reference, ItemView candidate) const;
+  // Fills start_len_ and blank_free_ for the pattern; returns the longest
+  // common substring.
+  int32_t statistics(const Arranged& a);
+  template <class Mask>
+  int32_t bit_statistics(const Arranged& a, std::vector<Mask>& windows);
+  template <class Mask>
+  int32_t bit_occurrence(const std::vector<Mask>& windows, Mask blanked, int32_t P, int32_t L) const;
+  int32_t occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  void blank_hit(int32_t H, int32_t L);
   void build_automaton(ItemView searched);
   int32_t transition(int32_t state, uint8_t byte) const;
   void add_edge(int32_t from, uint8_t byte, int32_t to);
@@ -71,6 +81,9 @@ class PairScorer {
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
 
   static constexpr int kRoom = kMaxPrepared + 8;
+  // Searched items up to this long are looked up in bitsets of their byte
+  // positions instead of an automaton.
+  static constexpr int kBitItem = 128;
   static constexpr int kStates = 2 * kRoom;
   static constexpr int kEdges = 4 * kRoom;
   static constexpr int kWords = (kRoom + 63) / 64;
@@ -89,6 +102,16 @@ class PairScorer {
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
   std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};
+  // Bitset lookup: per byte value its positions in the searched item, per
+  // window (P, L) the starts where it occurs, and the starts blanked so far.
+  using Wide = unsigned __int128;
+  std::array<Wide, 256> occurs_{};
+  std::vector<uint64_t> narrow_windows_;
+  std::vector<Wide> wide_windows_;
+  std::array<int32_t, kBitItem> window_at_{};
+  int32_t bit_width_ = 0;  // 64 or 128 when the bitsets serve this pair, else 0
+  uint64_t narrow_blanked_ = 0;
+  Wide wide_blanked_ = 0;
   // The scan's working copy of the searched item, blanked as pieces are found.
   std::array<uint8_t, kRoom> searched_{};
   // Window starts grouped by the longest window they can start.

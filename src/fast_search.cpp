@@ -26,9 +26,8 @@ constexpr int32_t kLargestBlock = 1 << 14;
 constexpr int32_t kParallelBlock = 512;
 // Candidates a thread takes at a time.
 constexpr int32_t kChunk = 64;
-// A gram held by this many live candidates, or by a 16th of them, is taken as
-// held by all: walking its postings would cost more than it prunes.
-constexpr int32_t kFewestFrequent = 64;
+// Bitset words below which one thread counts a row's q-gram coverage alone.
+constexpr int32_t kParallelWords = 64;
 
 // An upper bound of what two items can have in common.
 struct Coverage {
@@ -47,38 +46,50 @@ class FastSearch : public RowSearch {
         single_(settings.single && !settings.bytdif),
         scores_(index.size()),
         hits_(index.size()) {
-    if (gram_ > 0 && !settings.bytdif) grams_.emplace(records_, index.size(), gram_);
+    if (gram_ > 0 && !settings.bytdif) grams_.emplace(records_, index, gram_);
     for (int t = 0; t < pool_.size(); ++t) {
       scorers_.push_back(std::make_unique<PairScorer>(settings, index.stats));
     }
   }
 
   int32_t search_row(Slots& slots, int32_t row, const uint8_t* /*reference*/) override {
+    if (slot_of_.empty()) {
+      slot_of_.resize(slots.size());
+      for (int32_t s = 0; s < static_cast<int32_t>(slots.size()); ++s) slot_of_[slots[s]] = s;
+    }
     load_reference(slots[row]);
     const int32_t count = static_cast<int32_t>(slots.size());
-    use_grams_ = false;
     if (grams_) {
       grams_->retire(slots[row]);
-      use_grams_ = grams_->start_row(reference_, std::max(kFewestFrequent, (count - row) / 16));
+      count_coverage();
     }
     Sxstrng_.clear();
     RowState state{single_};
-    for (int32_t begin = row + 1, size = kFirstBlock; begin < count;
+    // The first block is taken in slot order; its best makes the threshold
+    // that picks the candidates of the rest.
+    order_.clear();
+    for (int32_t j = row + 1; j < std::min(count, row + 1 + kFirstBlock); ++j) order_.push_back(j);
+    const int32_t rest = row + 1 + static_cast<int32_t>(order_.size());
+    bool rest_listed = false;
+    for (int32_t begin = 0, size = kFirstBlock; begin < static_cast<int32_t>(order_.size());
          begin += size, size = std::min(size * 4, kLargestBlock)) {
-      const int32_t end = std::min(count, begin + size);
+      const int32_t end = std::min(static_cast<int32_t>(order_.size()), begin + size);
       if (pool_.size() > 1 && end - begin >= kParallelBlock) {
         // Score the block on every thread against the best before it, then
         // apply it in slot order, exactly as a one-by-one search would.
         evaluate_block(slots, begin, end, state.threshold());
-        for (int32_t j = begin; j < end; ++j) apply(slots, row, j, state);
+        for (int32_t i = begin; i < end; ++i) apply(slots, row, i, state);
       } else {
-        for (int32_t j = begin; j < end; ++j) {
-          evaluate_range(slots, j, j + 1, state.threshold(), *scorers_[0]);
-          apply(slots, row, j, state);
+        for (int32_t i = begin; i < end; ++i) {
+          evaluate_range(slots, i, i + 1, state.threshold(), *scorers_[0]);
+          apply(slots, row, i, state);
         }
       }
+      if (!rest_listed && end == static_cast<int32_t>(order_.size())) {
+        list_rest(rest, count, state.threshold());
+        rest_listed = true;
+      }
     }
-    if (grams_) grams_->end_row();
     return state.MaxVal;
   }
 
@@ -106,29 +117,91 @@ class FastSearch : public RowSearch {
     int32_t threshold() const { return single ? Sxmatw : MaxVal; }
   };
 
-  // Takes the evaluated candidate in slot j into the row's search.
-  void apply(Slots& slots, int32_t row, int32_t j, RowState& state) {
-    int32_t value = scores_[j];
+  // Takes the evaluated candidate at place i of the row's order into its search.
+  void apply(Slots& slots, int32_t row, int32_t i, RowState& state) {
+    int32_t value = scores_[i];
     if (state.single) {
-      if (hits_[j].length > state.Sxmatw) {
-        state.Sxmatw = hits_[j].length;
-        Sxstrng_.assign(reinterpret_cast<const char*>(hits_[j].bytes), state.Sxmatw);
+      if (hits_[i].length > state.Sxmatw) {
+        state.Sxmatw = hits_[i].length;
+        Sxstrng_.assign(reinterpret_cast<const char*>(hits_[i].bytes), state.Sxmatw);
       }
       value = single_score(index_.stats, state.Sxmatw);
     }
     if (value != kSkipped && value > state.MaxVal) {
       state.MaxVal = value;
+      const int32_t j = order_[i];
       std::swap(slots[j], slots[row + 1]);
+      slot_of_[slots[j]] = j;
+      slot_of_[slots[row + 1]] = row + 1;
     }
   }
 
+  // Counts the reference bytes each candidate's q-grams cover, on every
+  // thread when there are enough candidates.
+  void count_coverage() {
+    grams_->prepare_row(reference_);
+    const int32_t words = grams_->words();
+    if (pool_.size() == 1 || words < kParallelWords) {
+      grams_->count_words(0, words);
+      return;
+    }
+    const int32_t share = (words / pool_.size() + 7) / 8 * 8;
+    pool_.run([&](int thread) {
+      grams_->count_words(std::min(words, thread * share),
+                          thread + 1 == pool_.size() ? words : std::min(words, (thread + 1) * share));
+    });
+  }
+
+  // Lists, in slot order, the slots from `first` on whose candidate could
+  // beat `threshold` by its coverage; all of them without an index.
+  void list_rest(int32_t first, int32_t count, int32_t threshold) {
+    if (!grams_) {
+      for (int32_t j = first; j < count; ++j) order_.push_back(j);
+      return;
+    }
+    found_.clear();
+    grams_->collect([&](int32_t word) { return least_coverage(word, threshold); }, found_);
+    const size_t listed = order_.size();
+    for (int32_t record : found_) {
+      if (slot_of_[record] >= first) order_.push_back(slot_of_[record]);
+    }
+    std::sort(order_.begin() + static_cast<std::ptrdiff_t>(listed), order_.end());
+  }
+
+  // The least coverage with which a candidate of the bitset word could beat
+  // `threshold`, from the shortest item and longest record of the word.
+  int32_t least_coverage(int32_t word, int32_t threshold) const {
+    if (single_) return threshold + 1;
+    if (threshold < 0) return 0;
+    const int32_t shortest = grams_->shortest(word);
+    const int32_t LA = std::max(std::min(reference_.length, shortest), 1);
+    const int32_t LB = std::max({reference_.length, shortest, 1});
+    if (settings_.adapt == 0 && !settings_.linlencor) {
+      const int64_t need = ((int64_t{threshold} + 1) * (LA + LB) + 1999) / 2000;
+      return static_cast<int32_t>(std::min<int64_t>(need, INT32_MAX));
+    }
+    const int32_t Slenj = grams_->longest_read(word);
+    auto beats = [&](int32_t covered) {
+      const uint64_t sum = match_sum_bound(settings_, covered, covered, LB);
+      return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, Slenj) > threshold;
+    };
+    int32_t low = 0, high = reference_.length + 1;  // beats(high) is taken as true
+    if (!beats(reference_.length)) return INT32_MAX;
+    while (low < high) {
+      const int32_t mid = low + (high - low) / 2;
+      if (beats(mid)) high = mid; else low = mid + 1;
+    }
+    return low;
+  }
+
+  // Evaluates places from..to of the row's order.
   void evaluate_range(const Slots& slots, int32_t from, int32_t to, int32_t threshold,
                       PairScorer& scorer) {
-    for (int32_t j = from; j < to; ++j) {
+    for (int32_t i = from; i < to; ++i) {
       if (single_) {
-        hits_[j] = evaluate_single(slots[j], threshold, scorer);
+        hits_[i] = evaluate_single(slots[order_[i]], threshold, scorer);
       } else {
-        scores_[j] = evaluate(slots[j], threshold, scorer);
+        scores_[i] = evaluate(slots[order_[i]], threshold, scorer);
       }
     }
   }
@@ -161,18 +234,18 @@ class FastSearch : public RowSearch {
       };
       const int32_t counted = std::min(reference_signature_.counted, records_.counted(record));
       if (cannot_beat({counted, counted})) return kSkipped;
-      if (use_grams_) {
-        int32_t covered = std::min(counted, grams_->covered_bytes(grams_->shared(record)));
+      int32_t covered = counted;
+      if (grams_) {
+        covered = std::min(covered, grams_->covered(record));
         if (cannot_beat({covered, covered})) return kSkipped;
-        covered = std::min(covered, shared_bytes(record));
-        if (cannot_beat({covered, covered})) return kSkipped;
-        // The common grams the candidate's filter does not hold are not shared.
-        const GramIndex::WindowMask mask = confirmed_windows(record);
-        covered = std::min(covered, grams_->covered_bytes(mask));
-        const int32_t longest = plain ? covered : std::min(covered, grams_->longest_run(mask));
-        if (cannot_beat({covered, longest})) return kSkipped;
-      } else if (cannot_beat(coverage(record))) {
-        return kSkipped;
+      }
+      covered = std::min(covered, shared_bytes(record));
+      if (cannot_beat({covered, covered})) return kSkipped;
+      if (!plain || !grams_) {
+        Coverage c = coverage(record);
+        c.covered = std::min(c.covered, covered);
+        c.longest = std::min(c.longest, c.covered);
+        if (cannot_beat(c)) return kSkipped;
       }
     }
     return scorer.score(reference_, records_.candidate(record), Sleni_, Slenj, threshold);
@@ -180,11 +253,8 @@ class FastSearch : public RowSearch {
 
   // The first hit of the candidate when it may be longer than `longest`.
   SingleHit evaluate_single(int32_t record, int32_t longest, PairScorer& scorer) const {
-    if (use_grams_) {
-      if (grams_->longest_run(confirmed_windows(record)) <= longest) return {};
-    } else if (coverage(record).longest <= longest) {
-      return {};
-    }
+    if (grams_ && grams_->covered(record) <= longest) return {};
+    if (coverage(record).longest <= longest) return {};
     return scorer.single_hit(reference_, records_.candidate(record));
   }
 
@@ -196,16 +266,6 @@ class FastSearch : public RowSearch {
     for (int k = 0; k < ByteCounts::kBuckets; ++k)
       shared += std::min(reference_counts[k], counts[k]);
     return shared;
-  }
-
-  // The reference windows the index found in the candidate, and those of
-  // the common grams that the candidate holds.
-  GramIndex::WindowMask confirmed_windows(int32_t record) const {
-    const auto& grams = records_.grams(record).bits;
-    return grams_->confirmed(record, [&](int32_t window) {
-      const int32_t bit = window_bits_[window];
-      return ((grams[bit >> 6] >> (bit & 63)) & 1) != 0;
-    });
   }
 
   // Bytes the reference shares with the candidate by value, then by q-gram:
@@ -236,14 +296,17 @@ class FastSearch : public RowSearch {
   // byte differences like any other run.
   const bool single_;
   std::optional<GramIndex> grams_;
-  bool use_grams_ = false;                            // whether the index bounds this row
   std::vector<std::unique_ptr<PairScorer>> scorers_;  // one per thread
   // The row's reference and what the bounds need of it.
   ItemView reference_{nullptr, 0};
   Signature reference_signature_;
   std::vector<int32_t> window_bits_;  // per q-gram start: its filter bit, -1 if it holds a blank
   int32_t Sleni_ = 0;
-  // Per slot of the current block: its score or kSkipped, or its first hit.
+  std::vector<int32_t> slot_of_;  // per record: its slot
+  // The row's candidates in the order they are taken, by slot, and per
+  // place its score or kSkipped, or its first hit.
+  std::vector<int32_t> order_;
+  std::vector<int32_t> found_;
   std::vector<int32_t> scores_;
   std::vector<SingleHit> hits_;
   std::string Sxstrng_;

@@ -1,166 +1,250 @@
 #include "gram_index.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "similarity.h"
 
 namespace vexaro {
-uint32_t GramIndex::key(const uint8_t* bytes) const {
+namespace {
+
+// Bitsets of frequent grams are kept whole; the rest are spread per row.
+constexpr size_t kDenseBudget = size_t{16} << 20;
+// Bitset words counted together, so that their counters stay in registers.
+constexpr int kLanes = 8;
+
+uint32_t gram_key(const uint8_t* bytes, int32_t q) {
   uint32_t k = 0;
-  for (int32_t i = 0; i < q_; ++i) k = (k << 8) | bytes[i];
+  for (int32_t i = 0; i < q; ++i) k = (k << 8) | bytes[i];
   return k;
 }
 
-GramIndex::GramIndex(const PreparedRecords& records, int32_t count, int32_t q)
-    : q_(q), record_begin_(count + 1), retired_(count), masks_(count), touched_(count) {
-  // Each record's distinct grams, by key for now.
-  std::vector<uint32_t> record_keys;
-  for (int32_t record = 0; record < count; ++record) {
-    record_begin_[record] = static_cast<uint32_t>(record_keys.size());
-    const ItemView item = records.candidate(record);
-    for_each_window(item, q_, [&](int32_t start, bool clean) {
-      if (clean) record_keys.push_back(key(item.bytes + start));
-    });
-    auto first = record_keys.begin() + record_begin_[record];
-    std::sort(first, record_keys.end());
-    record_keys.erase(std::unique(first, record_keys.end()), record_keys.end());
-  }
-  record_begin_[count] = static_cast<uint32_t>(record_keys.size());
+struct Lanes {
+  uint64_t v[kLanes];
+};
 
-  keys_ = record_keys;
+// Bit-sliced counters of 64 x kLanes columns. Inputs of one weight are
+// paired by full adders, so each input costs about one adder.
+template <int Planes>
+class ColumnCounter {
+ public:
+  void add(Lanes x) {
+    for (int level = 0; level < Planes; ++level) {
+      if (!pending_set_[level]) {
+        pending_[level] = x;
+        pending_set_[level] = true;
+        return;
+      }
+      Lanes carry;
+      for (int i = 0; i < kLanes; ++i) {
+        const uint64_t a = plane_[level].v[i], b = pending_[level].v[i], c = x.v[i];
+        const uint64_t u = a ^ b;
+        plane_[level].v[i] = u ^ c;
+        carry.v[i] = (a & b) | (u & c);
+      }
+      pending_set_[level] = false;
+      x = carry;
+    }
+  }
+  // The planes with every pending input added in.
+  const Lanes* finish() {
+    for (int level = 0; level < Planes; ++level) {
+      if (!pending_set_[level]) continue;
+      pending_set_[level] = false;
+      Lanes x = pending_[level];
+      for (int l = level; l < Planes; ++l) {
+        for (int i = 0; i < kLanes; ++i) {
+          const uint64_t carry = plane_[l].v[i] & x.v[i];
+          plane_[l].v[i] ^= x.v[i];
+          x.v[i] = carry;
+        }
+      }
+    }
+    return plane_;
+  }
+
+ private:
+  Lanes plane_[Planes] = {};
+  Lanes pending_[Planes] = {};
+  bool pending_set_[Planes] = {};
+};
+
+}  // namespace
+
+GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q)
+    : q_(q), count_(index.size()), words_((index.size() + 63) / 64) {
+  const int32_t padded_words = (words_ + kLanes - 1) / kLanes * kLanes;
+  record_at_.resize(count_);
+  std::iota(record_at_.begin(), record_at_.end(), 0);
+  std::stable_sort(record_at_.begin(), record_at_.end(), [&](int32_t a, int32_t b) {
+    return records.candidate_length(a) < records.candidate_length(b);
+  });
+  rank_of_.resize(count_);
+  for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
+  live_.assign(padded_words, 0);
+  word_shortest_.assign(words_, 0);
+  word_longest_read_.assign(words_, 0);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    const int32_t record = record_at_[rank], word = rank / 64;
+    live_[word] |= uint64_t{1} << (rank % 64);
+    if (rank % 64 == 0) word_shortest_[word] = records.candidate_length(record);
+    word_longest_read_[word] = std::max<int32_t>(word_longest_read_[word], index.linlens[record]);
+  }
+
+  // Each rank's distinct grams, by key.
+  std::vector<uint32_t> rank_keys;
+  std::vector<uint32_t> rank_begin(count_ + 1);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    rank_begin[rank] = static_cast<uint32_t>(rank_keys.size());
+    const ItemView item = records.candidate(record_at_[rank]);
+    for_each_window(item, q_, [&](int32_t start, bool clean) {
+      if (clean) rank_keys.push_back(gram_key(item.bytes + start, q_));
+    });
+    auto first = rank_keys.begin() + rank_begin[rank];
+    std::sort(first, rank_keys.end());
+    rank_keys.erase(std::unique(first, rank_keys.end()), rank_keys.end());
+  }
+  rank_begin[count_] = static_cast<uint32_t>(rank_keys.size());
+  keys_ = rank_keys;
   std::sort(keys_.begin(), keys_.end());
   keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
-  record_grams_.resize(record_keys.size());
-  live_.assign(keys_.size(), 0);
-  for (size_t i = 0; i < record_keys.size(); ++i) {
-    record_grams_[i] = find(record_keys[i]);
-    ++live_[record_grams_[i]];
+
+  // Postings by gram, ranks ascending.
+  std::vector<int32_t> ids(rank_keys.size());
+  std::vector<uint32_t> holders(keys_.size() + 1, 0);
+  for (size_t i = 0; i < rank_keys.size(); ++i) ++holders[ids[i] = find(rank_keys[i])];
+  posting_begin_.assign(keys_.size() + 1, 0);
+  for (size_t id = 0; id < keys_.size(); ++id) posting_begin_[id + 1] = posting_begin_[id] + holders[id];
+  postings_.resize(rank_keys.size());
+  std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    for (uint32_t i = rank_begin[rank]; i < rank_begin[rank + 1]; ++i) postings_[fill[ids[i]]++] = rank;
   }
 
-  // The most frequent grams are the ones rows take as common: note for
-  // every record which of them it holds, one bit each.
-  std::vector<int32_t> by_count(keys_.size());
-  for (size_t id = 0; id < keys_.size(); ++id) by_count[id] = static_cast<int32_t>(id);
-  const size_t ranked = std::min<size_t>(kRanked, keys_.size());
-  std::partial_sort(by_count.begin(), by_count.begin() + ranked, by_count.end(),
-                    [&](int32_t a, int32_t b) { return live_[a] > live_[b]; });
-  rank_.assign(keys_.size(), -1);
-  for (size_t r = 0; r < ranked; ++r) rank_[by_count[r]] = static_cast<int32_t>(r);
-  frequent_held_.assign(count, 0);
-  for (int32_t record = 0; record < count; ++record) {
-    for (uint32_t i = record_begin_[record]; i < record_begin_[record + 1]; ++i) {
-      if (const int32_t r = rank_[record_grams_[i]]; r >= 0)
-        frequent_held_[record] |= uint64_t{1} << r;
+  // Grams held by more ranks than a bitset has words are cheaper kept whole.
+  std::vector<int32_t> by_holders(keys_.size());
+  std::iota(by_holders.begin(), by_holders.end(), 0);
+  std::stable_sort(by_holders.begin(), by_holders.end(),
+                   [&](int32_t a, int32_t b) { return holders[a] > holders[b]; });
+  const size_t most_dense = padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
+  dense_at_.assign(keys_.size(), -1);
+  size_t dense = 0;
+  for (; dense < std::min(most_dense, by_holders.size()); ++dense) {
+    if (holders[by_holders[dense]] < static_cast<uint32_t>(words_)) break;
+    dense_at_[by_holders[dense]] = static_cast<int32_t>(dense);
+  }
+  dense_.assign(dense * padded_words, 0);
+  for (size_t id = 0; id < keys_.size(); ++id) {
+    if (dense_at_[id] < 0) continue;
+    uint64_t* set = &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
+    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
+      set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
     }
   }
-
-  posting_begin_.resize(keys_.size() + 1);
-  for (size_t id = 0, at = 0; id < keys_.size(); ++id) {
-    posting_begin_[id] = static_cast<uint32_t>(at);
-    at += live_[id];
-  }
-  posting_begin_[keys_.size()] = static_cast<uint32_t>(record_keys.size());
-  posting_end_.assign(posting_begin_.begin(), posting_begin_.end() - 1);
-  postings_.resize(record_keys.size());
-  for (int32_t record = 0; record < count; ++record) {
-    for (uint32_t i = record_begin_[record]; i < record_begin_[record + 1]; ++i) {
-      postings_[posting_end_[record_grams_[i]]++] = record;
-    }
-  }
+  zero_.assign(padded_words, 0);
+  scratch_slot_.assign(keys_.size(), -1);
+  planes_.assign(static_cast<size_t>(padded_words) * kPlanes, 0);
 }
 
-int32_t GramIndex::find(uint32_t k) const {
-  auto it = std::lower_bound(keys_.begin(), keys_.end(), k);
-  return it != keys_.end() && *it == k ? static_cast<int32_t>(it - keys_.begin()) : -1;
+int32_t GramIndex::find(uint32_t key) const {
+  auto it = std::lower_bound(keys_.begin(), keys_.end(), key);
+  return it != keys_.end() && *it == key ? static_cast<int32_t>(it - keys_.begin()) : -1;
 }
 
 void GramIndex::retire(int32_t record) {
-  retired_[record] = 1;
-  for (uint32_t i = record_begin_[record]; i < record_begin_[record + 1]; ++i) {
-    --live_[record_grams_[i]];
-  }
+  const int32_t rank = rank_of_[record];
+  live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
 }
 
-bool GramIndex::start_row(ItemView reference, int32_t frequent) {
-  common_ = {};
-  common_windows_.clear();
-  const int32_t windows = std::max(reference.length - q_ + 1, 0);
-  if (windows > kMaskWords * 64) return false;
-  row_words_ = (windows + 63) / 64;
-  windows_.clear();
+void GramIndex::prepare_row(ItemView reference) {
+  // Clear the previous row's spread bitsets through their postings.
+  const size_t padded_words = zero_.size();
+  for (size_t s = 0; s < scratch_ids_.size(); ++s) {
+    const int32_t id = scratch_ids_[s];
+    scratch_slot_[id] = -1;
+    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
+      scratch_[s * padded_words + postings_[i] / 64] = 0;
+    }
+  }
+  scratch_ids_.clear();
+  window_ids_.clear();
   for_each_window(reference, q_, [&](int32_t start, bool clean) {
-    if (clean) windows_.emplace_back(key(reference.bytes + start), start);
+    const int32_t id = clean ? find(gram_key(reference.bytes + start, q_)) : -1;
+    window_ids_.push_back(id);
+    if (id >= 0 && dense_at_[id] < 0 && scratch_slot_[id] < 0) {
+      scratch_slot_[id] = static_cast<int32_t>(scratch_ids_.size());
+      scratch_ids_.push_back(id);
+    }
   });
-  std::sort(windows_.begin(), windows_.end());
-  for (size_t first = 0; first < windows_.size();) {
-    WindowMask mask{};
-    size_t last = first;
-    for (; last < windows_.size() && windows_[last].first == windows_[first].first; ++last) {
-      const int32_t w = windows_[last].second;
-      mask[w >> 6] |= uint64_t{1} << (w & 63);
+  if (scratch_.size() < scratch_ids_.size() * padded_words) {
+    scratch_.resize(scratch_ids_.size() * padded_words, 0);
+  }
+  for (size_t s = 0; s < scratch_ids_.size(); ++s) {
+    const int32_t id = scratch_ids_[s];
+    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
+      scratch_[s * padded_words + postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
     }
-    const int32_t id = find(windows_[first].first);
-    const size_t last_first = first;
-    first = last;
-    if (id < 0 || live_[id] == 0) continue;
-    if (live_[id] > frequent) {
-      for (int k = 0; k < kMaskWords; ++k) common_[k] |= mask[k];
-      for (size_t i = last_first; i < first; ++i) {
-        common_windows_.push_back({windows_[i].second, rank_[id]});
+  }
+  auto bitset_of = [&](int32_t id) -> const uint64_t* {
+    if (id < 0) return nullptr;
+    if (dense_at_[id] >= 0) return &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
+    return &scratch_[static_cast<size_t>(scratch_slot_[id]) * padded_words];
+  };
+  byte_sets_.clear();
+  bytes_ = 0;
+  const int32_t windows = static_cast<int32_t>(window_ids_.size());
+  for (int32_t p = 0; p < reference.length; ++p) {
+    const size_t at = byte_sets_.size();
+    for (int32_t w = std::max(0, p - q_ + 1); w <= std::min(p, windows - 1); ++w) {
+      if (const uint64_t* set = bitset_of(window_ids_[w])) byte_sets_.push_back(set);
+    }
+    if (byte_sets_.size() == at) continue;
+    while (byte_sets_.size() < at + q_) byte_sets_.push_back(zero_.data());
+    ++bytes_;
+  }
+}
+
+void GramIndex::count_words(int32_t first_word, int32_t end_word) {
+  for (int32_t w0 = first_word / kLanes * kLanes; w0 < end_word; w0 += kLanes) {
+    ColumnCounter<kPlanes> counter;
+    for (int32_t b = 0; b < bytes_; ++b) {
+      const uint64_t* const* sets = &byte_sets_[static_cast<size_t>(b) * q_];
+      Lanes x;
+      for (int i = 0; i < kLanes; ++i) x.v[i] = sets[0][w0 + i];
+      for (int32_t k = 1; k < q_; ++k) {
+        for (int i = 0; i < kLanes; ++i) x.v[i] |= sets[k][w0 + i];
       }
-      continue;
+      counter.add(x);
     }
-    // Walk the postings, dropping retired records for good on the way.
-    uint32_t kept = posting_begin_[id];
-    for (uint32_t i = posting_begin_[id]; i < posting_end_[id]; ++i) {
-      const int32_t record = postings_[i];
-      if (retired_[record]) continue;
-      postings_[kept++] = record;
-      if (!touched_[record]) {
-        touched_[record] = 1;
-        touched_list_.push_back(record);
-        masks_[record] = mask;
-      } else {
-        for (int k = 0; k < kMaskWords; ++k) masks_[record][k] |= mask[k];
-      }
+    const Lanes* planes = counter.finish();
+    for (int i = 0; i < kLanes; ++i) {
+      for (int k = 0; k < kPlanes; ++k) planes_[(w0 + i) * kPlanes + k] = planes[k].v[i];
     }
-    posting_end_[id] = kept;
   }
-  return true;
 }
 
-void GramIndex::end_row() {
-  for (int32_t record : touched_list_) touched_[record] = 0;
-  touched_list_.clear();
+int32_t GramIndex::covered(int32_t record) const {
+  const int32_t rank = rank_of_[record];
+  const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
+  int32_t count = 0;
+  for (int k = 0; k < kPlanes; ++k) count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
+  return count;
 }
 
-int32_t GramIndex::covered_bytes(const WindowMask& mask) const {
-  // A window at w covers bytes w .. w+q-1: spread each bit q-1 places up.
-  int32_t covered = 0;
-  uint64_t carry = 0;
-  for (int k = 0; k <= row_words_; ++k) {
-    const uint64_t word = k < row_words_ ? mask[k] : 0;
-    uint64_t spread = word;
-    uint64_t next_carry = 0;
-    for (int32_t s = 1; s < q_; ++s) {
-      spread |= word << s;
-      next_carry |= word >> (64 - s);
+uint64_t GramIndex::reaching(int32_t word, int32_t need) const {
+  if (need <= 0) return ~uint64_t{0};
+  if (need >= (1 << kPlanes)) return 0;
+  const uint64_t* planes = &planes_[static_cast<size_t>(word) * kPlanes];
+  uint64_t above = 0, equal = ~uint64_t{0};
+  for (int k = kPlanes - 1; k >= 0; --k) {
+    if ((need >> k) & 1) {
+      equal &= planes[k];
+    } else {
+      above |= equal & planes[k];
+      equal &= ~planes[k];
     }
-    covered += __builtin_popcountll(spread | carry);
-    carry = next_carry;
   }
-  return covered;
-}
-
-int32_t GramIndex::longest_run(const WindowMask& mask) const {
-  int32_t longest = 0, run = 0, reach = 0;
-  for (int32_t w = 0; w < row_words_ * 64; ++w) {
-    if (((mask[w >> 6] >> (w & 63)) & 1) == 0) continue;
-    run = w > reach ? q_ : run + (w + q_ - std::max(w, reach));
-    reach = w + q_;
-    longest = std::max(longest, run);
-  }
-  return longest;
+  return above | equal;
 }
 
 }  // namespace vexaro

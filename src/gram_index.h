@@ -1,11 +1,17 @@
-// An inverted index from q-grams to the candidates that hold them. A row
-// walks the postings of its reference's grams once and so learns, for every
-// candidate at once, which reference windows it shares: a cheap upper bound
-// on what the two can have in common, since every q-gram of a counted piece
-// occurs in both items.
+// An index from q-grams to the candidates that hold them, laid out so that a
+// row learns, for every live candidate at once, how many bytes of its
+// reference are covered by q-grams the candidate holds. That count bounds
+// what the two can have in common (every q-gram of a counted piece occurs
+// in both items), and a row only looks closer at the candidates whose count
+// could beat its best.
+//
+// Candidates are numbered by rank, shortest prepared item first, so that the
+// 64 ranks of one bitset word have nearly the same length and so nearly the
+// same count to reach. Per row, each reference byte gives the bitset of the
+// ranks holding some q-gram over it, and these bitsets are summed column by
+// column into bit-sliced counters.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,79 +22,65 @@ namespace vexaro {
 
 class GramIndex {
  public:
-  static constexpr int kMaskWords = 4;  // references of up to 256 windows
-  using WindowMask = std::array<uint64_t, kMaskWords>;
-
-  GramIndex(const PreparedRecords& records, int32_t count, int32_t q);
+  GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q);
 
   // The record is now a reference: it is no candidate of any later row.
   void retire(int32_t record);
 
-  // Walks the reference's grams. A gram that more than `frequent` live
-  // candidates hold is taken as held by all, which keeps the walk short and
-  // the bound valid. Returns false when the reference has more windows than
-  // a mask holds; the index then tells nothing for this row.
-  bool start_row(ItemView reference, int32_t frequent);
-  void end_row();
+  // Counts, for every candidate, the reference bytes its q-grams cover.
+  // `first_word` and `end_word` let threads share the work.
+  void prepare_row(ItemView reference);
+  void count_words(int32_t first_word, int32_t end_word);
+  int32_t words() const { return words_; }
 
-  // The reference windows whose gram the candidate holds, or may hold.
-  WindowMask shared(int32_t record) const {
-    if (!touched_[record]) return common_;
-    WindowMask mask = masks_[record];
-    for (int k = 0; k < row_words_; ++k) mask[k] |= common_[k];
-    return mask;
-  }
-  // The windows the candidate was found to share, without the common ones.
-  WindowMask own(int32_t record) const { return touched_[record] ? masks_[record] : WindowMask{}; }
-  // The windows whose grams are taken as held by every candidate.
-  const WindowMask& common() const { return common_; }
-  // The windows of `own(record)` together with the common windows the
-  // candidate really holds; `filter_holds(window)` answers for the grams
-  // that are not among the most frequent of all.
-  template <class FilterHolds>
-  WindowMask confirmed(int32_t record, FilterHolds&& filter_holds) const {
-    WindowMask mask = own(record);
-    const uint64_t frequent = frequent_held_[record];
-    for (const CommonWindow& c : common_windows_) {
-      const bool held = c.rank >= 0 ? ((frequent >> c.rank) & 1) != 0 : filter_holds(c.window);
-      if (held) mask[c.window >> 6] |= uint64_t{1} << (c.window & 63);
+  // The count of the last row for the record.
+  int32_t covered(int32_t record) const;
+
+  // Appends every live record whose count reaches need(word), the least
+  // count that can matter for the candidates of that bitset word.
+  template <class Need>
+  void collect(Need&& need, std::vector<int32_t>& out) const {
+    for (int32_t word = 0; word < words_; ++word) {
+      uint64_t bits = live_[word];
+      if (bits == 0) continue;
+      bits &= reaching(word, need(word));
+      for (; bits != 0; bits &= bits - 1) {
+        out.push_back(record_at_[word * 64 + __builtin_ctzll(bits)]);
+      }
     }
-    return mask;
   }
-  // Bytes of the reference that the windows of `mask` cover, and the
-  // longest run of them.
-  int32_t covered_bytes(const WindowMask& mask) const;
-  int32_t longest_run(const WindowMask& mask) const;
+
+  // What bounds the candidates of a bitset word: the shortest prepared
+  // item among them and the longest record as read.
+  int32_t shortest(int32_t word) const { return word_shortest_[word]; }
+  int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
 
  private:
-  uint32_t key(const uint8_t* bytes) const;
-  int32_t find(uint32_t key) const;  // the gram's id, or -1
-
-  struct CommonWindow {
-    int32_t window;
-    int32_t rank;  // among the most frequent grams, or -1
-  };
-  static constexpr int kRanked = 64;  // grams whose presence each record notes in a word
+  static constexpr int kPlanes = 12;  // counts up to 4095, above any item length
+  uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
+  int32_t find(uint32_t key) const;                    // the gram's id, or -1
 
   int32_t q_;
-  std::vector<int32_t> rank_;            // per id: its place among the most frequent, or -1
-  std::vector<uint64_t> frequent_held_;  // per record: which of the most frequent it holds
-  std::vector<CommonWindow> common_windows_;
-  std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
-  std::vector<uint32_t> posting_begin_;  // per id: where its records start
-  std::vector<uint32_t> posting_end_;    // per id: end of its live records so far
-  std::vector<int32_t> postings_;        // records holding each gram
-  std::vector<int32_t> live_;            // per id: live records holding it
-  std::vector<uint32_t> record_begin_;   // per record: where its gram ids start
-  std::vector<int32_t> record_grams_;    // each record's distinct gram ids
-  std::vector<uint8_t> retired_;
-  // Row state.
-  std::vector<WindowMask> masks_;
-  std::vector<uint8_t> touched_;
-  std::vector<int32_t> touched_list_;
-  WindowMask common_{};
-  int32_t row_words_ = 0;                              // mask words the row's windows use
-  std::vector<std::pair<uint32_t, int32_t>> windows_;  // (key, window start) of the reference
+  int32_t count_;
+  int32_t words_;
+  std::vector<int32_t> record_at_, rank_of_;
+  std::vector<uint64_t> live_;  // per rank: not yet a reference
+  std::vector<int32_t> word_shortest_, word_longest_read_;
+  std::vector<uint32_t> keys_;          // every gram, sorted; its index is its id
+  std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
+  std::vector<int32_t> postings_;       // ranks holding each gram, ascending
+  std::vector<int32_t> dense_at_;       // per id: its bitset in dense_, or -1
+  std::vector<uint64_t> dense_;         // bitsets of the most frequent grams
+  // Row state: the bitset of each reference window, and per reference byte
+  // the windows over it.
+  std::vector<uint64_t> zero_;
+  std::vector<uint64_t> scratch_;      // bitsets of the row's rarer grams
+  std::vector<int32_t> scratch_ids_;   // the gram of each
+  std::vector<int32_t> scratch_slot_;  // per id: its bitset in scratch_, or -1
+  std::vector<int32_t> window_ids_;
+  std::vector<const uint64_t*> byte_sets_;  // q per covered byte
+  int32_t bytes_ = 0;
+  std::vector<uint64_t> planes_;  // per word: kPlanes bit-sliced count planes
 };
 
 }  // namespace vexaro
