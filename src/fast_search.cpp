@@ -20,12 +20,10 @@ namespace {
 constexpr int32_t kSkipped = INT32_MIN;
 // Rows are searched in blocks that grow from a small first one, whose best
 // score soon makes a threshold that prunes most of the row.
-constexpr int32_t kFirstBlock = 64;
+constexpr int32_t kFirstBlock = 256;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Blocks smaller than this are not worth waking the other threads for.
 constexpr int32_t kParallelBlock = 512;
-// Candidates a thread takes at a time.
-constexpr int32_t kChunk = 64;
 // Bitset words below which one thread counts a row's q-gram coverage alone.
 constexpr int32_t kParallelWords = 64;
 
@@ -33,6 +31,23 @@ constexpr int32_t kParallelWords = 64;
 struct Coverage {
   int32_t covered;  // bytes that hits could cover
   int32_t longest;  // the longest hit there could be
+};
+
+// Sums the bytes that shared q-gram windows cover, given in ascending order.
+class CoverageRuns {
+ public:
+  explicit CoverageRuns(int32_t q) : q_(q) {}
+  void add(int32_t start) {
+    if (start > reach_) run_start_ = start;
+    covered_ += start + q_ - std::max(start, reach_);
+    reach_ = start + q_;
+    longest_ = std::max(longest_, reach_ - run_start_);
+  }
+  Coverage result() const { return {covered_, longest_}; }
+
+ private:
+  int32_t q_;
+  int32_t covered_ = 0, longest_ = 0, run_start_ = 0, reach_ = 0;
 };
 
 class FastSearch : public RowSearch {
@@ -44,6 +59,7 @@ class FastSearch : public RowSearch {
         pool_(threads),
         gram_(gram_length(settings)),
         single_(settings.single && !settings.bytdif),
+        listed_(index.size() / 64 + 1),
         scores_(index.size()),
         hits_(index.size()) {
     if (gram_ > 0 && !settings.bytdif) grams_.emplace(records_, index, gram_);
@@ -74,17 +90,15 @@ class FastSearch : public RowSearch {
     for (int32_t begin = 0, size = kFirstBlock; begin < static_cast<int32_t>(order_.size());
          begin += size, size = std::min(size * 4, kLargestBlock)) {
       const int32_t end = std::min(static_cast<int32_t>(order_.size()), begin + size);
+      // Each thread scores a stretch of the block against the best before
+      // the block and its own best since; the block is then applied in slot
+      // order, exactly as a one-by-one search would.
       if (pool_.size() > 1 && end - begin >= kParallelBlock) {
-        // Score the block on every thread against the best before it, then
-        // apply it in slot order, exactly as a one-by-one search would.
         evaluate_block(slots, begin, end, state.threshold());
-        for (int32_t i = begin; i < end; ++i) apply(slots, row, i, state);
       } else {
-        for (int32_t i = begin; i < end; ++i) {
-          evaluate_range(slots, i, i + 1, state.threshold(), *scorers_[0]);
-          apply(slots, row, i, state);
-        }
+        evaluate_range(slots, begin, end, state.threshold(), *scorers_[0]);
       }
+      for (int32_t i = begin; i < end; ++i) apply(slots, row, i, state);
       if (!rest_listed && end == static_cast<int32_t>(order_.size())) {
         list_rest(rest, count, state.threshold());
         rest_listed = true;
@@ -159,13 +173,18 @@ class FastSearch : public RowSearch {
       for (int32_t j = first; j < count; ++j) order_.push_back(j);
       return;
     }
-    found_.clear();
-    grams_->collect([&](int32_t word) { return least_coverage(word, threshold); }, found_);
-    const size_t listed = order_.size();
-    for (int32_t record : found_) {
-      if (slot_of_[record] >= first) order_.push_back(slot_of_[record]);
+    // Marks in a bitset by slot, which then reads them out in slot order.
+    grams_->collect([&](int32_t word) { return least_coverage(word, threshold); },
+                    [&](int32_t record) {
+                      const int32_t j = slot_of_[record];
+                      if (j >= first) listed_[j >> 6] |= uint64_t{1} << (j & 63);
+                    });
+    for (int32_t w = first >> 6; w <= (count - 1) >> 6; ++w) {
+      for (uint64_t bits = listed_[w]; bits != 0; bits &= bits - 1) {
+        order_.push_back(w * 64 + __builtin_ctzll(bits));
+      }
+      listed_[w] = 0;
     }
-    std::sort(order_.begin() + static_cast<std::ptrdiff_t>(listed), order_.end());
   }
 
   // The least coverage with which a candidate of the bitset word could beat
@@ -195,23 +214,27 @@ class FastSearch : public RowSearch {
   }
 
   // Evaluates places from..to of the row's order.
+  // Evaluates places from..to of the row's order, raising the threshold by
+  // every candidate that beats it: the row's best can only be higher.
   void evaluate_range(const Slots& slots, int32_t from, int32_t to, int32_t threshold,
                       PairScorer& scorer) {
     for (int32_t i = from; i < to; ++i) {
       if (single_) {
         hits_[i] = evaluate_single(slots[order_[i]], threshold, scorer);
+        threshold = std::max(threshold, hits_[i].length);
       } else {
         scores_[i] = evaluate(slots[order_[i]], threshold, scorer);
+        threshold = std::max(threshold, scores_[i]);
       }
     }
   }
 
   void evaluate_block(const Slots& slots, int32_t begin, int32_t end, int32_t threshold) {
-    std::atomic<int32_t> next{begin};
+    const int32_t threads = pool_.size();
     pool_.run([&](int thread) {
-      for (int32_t from; (from = next.fetch_add(kChunk)) < end;) {
-        evaluate_range(slots, from, std::min(end, from + kChunk), threshold, *scorers_[thread]);
-      }
+      const int32_t from = begin + static_cast<int32_t>(int64_t{end - begin} * thread / threads);
+      const int32_t to = begin + static_cast<int32_t>(int64_t{end - begin} * (thread + 1) / threads);
+      evaluate_range(slots, from, to, threshold, *scorers_[thread]);
     });
   }
 
@@ -241,11 +264,15 @@ class FastSearch : public RowSearch {
       }
       covered = std::min(covered, shared_bytes(record));
       if (cannot_beat({covered, covered})) return kSkipped;
-      if (!plain || !grams_) {
-        Coverage c = coverage(record);
+      if (gram_ > 0) {
+        // Hits cover as many candidate bytes as reference bytes.
+        Coverage c = candidate_coverage(record);
         c.covered = std::min(c.covered, covered);
+        if (!plain) c.longest = std::min(c.longest, coverage(record).longest);
         c.longest = std::min(c.longest, c.covered);
         if (cannot_beat(c)) return kSkipped;
+      } else if (cannot_beat(coverage(record))) {
+        return kSkipped;
       }
     }
     return scorer.score(reference_, records_.candidate(record), Sleni_, Slenj, threshold);
@@ -274,17 +301,26 @@ class FastSearch : public RowSearch {
     const int32_t shared = shared_bytes(record);
     if (gram_ == 0 || shared == 0) return {shared, shared};
     const auto& grams = records_.grams(record).bits;
-    int32_t covered = 0, longest = 0, run_start = 0, reach = 0;
+    CoverageRuns runs(gram_);
     for (int32_t w = 0; w < static_cast<int32_t>(window_bits_.size()); ++w) {
       const int32_t bit = window_bits_[w];
-      if (bit < 0 || ((grams[bit >> 6] >> (bit & 63)) & 1) == 0) continue;
-      if (w > reach) run_start = w;
-      covered += w + gram_ - std::max(w, reach);
-      reach = w + gram_;
-      longest = std::max(longest, reach - run_start);
+      if (bit >= 0 && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(w);
     }
-    covered = std::min(covered, shared);
-    return {covered, std::min(longest, covered)};
+    const Coverage c = runs.result();
+    return {std::min(c.covered, shared), std::min({c.longest, c.covered, shared})};
+  }
+
+  // The candidate's bytes that q-grams the reference's filter holds cover.
+  Coverage candidate_coverage(int32_t record) const {
+    const ItemView item = records_.candidate(record);
+    const auto& grams = reference_signature_.grams.bits;
+    CoverageRuns runs(gram_);
+    for_each_window(item, gram_, [&](int32_t start, bool clean) {
+      if (!clean) return;
+      const uint32_t bit = gram_bit(item.bytes + start, gram_);
+      if (((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(start);
+    });
+    return runs.result();
   }
 
   const Settings& settings_;
@@ -306,7 +342,7 @@ class FastSearch : public RowSearch {
   // The row's candidates in the order they are taken, by slot, and per
   // place its score or kSkipped, or its first hit.
   std::vector<int32_t> order_;
-  std::vector<int32_t> found_;
+  std::vector<uint64_t> listed_;  // slots of the rest of the row that may beat its best
   std::vector<int32_t> scores_;
   std::vector<SingleHit> hits_;
   std::string Sxstrng_;

@@ -36,16 +36,16 @@ class GramIndex {
   // The count of the last row for the record.
   int32_t covered(int32_t record) const;
 
-  // Appends every live record whose count reaches need(word), the least
-  // count that can matter for the candidates of that bitset word.
-  template <class Need>
-  void collect(Need&& need, std::vector<int32_t>& out) const {
+  // Calls visit(record) for every live record whose count reaches
+  // need(word), the least count that can matter in that bitset word.
+  template <class Need, class Visit>
+  void collect(Need&& need, Visit&& visit) const {
     for (int32_t word = 0; word < words_; ++word) {
       uint64_t bits = live_[word];
       if (bits == 0) continue;
       bits &= reaching(word, need(word));
       for (; bits != 0; bits &= bits - 1) {
-        out.push_back(record_at_[word * 64 + __builtin_ctzll(bits)]);
+        visit(record_at_[word * 64 + __builtin_ctzll(bits)]);
       }
     }
   }
