@@ -1,10 +1,10 @@
 #include "run_binary.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -22,20 +22,27 @@ void write_file(const std::string& path, const std::string& data) {
   std::ofstream(path, std::ios::binary) << data;
 }
 
-ProcessResult run_program(const std::string& program, const std::vector<std::string>& args,
-                          const std::string& input_path) {
-  char out_path[] = "/tmp/vexaro-out-XXXXXX";
-  char err_path[] = "/tmp/vexaro-err-XXXXXX";
-  int out_fd = mkstemp(out_path);
-  int err_fd = mkstemp(err_path);
-  if (out_fd < 0 || err_fd < 0) throw std::runtime_error("mkstemp failed");
-  pid_t child = fork();
+TempFile::TempFile() : fd_(mkstemp(path_.data())) {
+  if (fd_ < 0) throw std::runtime_error("mkstemp failed");
+}
+
+TempFile::~TempFile() {
+  close(fd_);
+  unlink(path_.c_str());
+}
+
+void run_on_streams(const std::string& program, const std::vector<std::string>& args,
+                    const std::array<int, 3>& streams, ProcessResult& result) {
+  const pid_t child = fork();
   if (child == 0) {
-    int in_fd = open(input_path.c_str(), O_RDONLY);
-    if (in_fd < 0) _exit(127);
-    dup2(in_fd, 0);
-    dup2(out_fd, 1);
-    dup2(err_fd, 2);
+    for (int stream = 0; stream < 3; ++stream) {
+      if (streams[stream] < 0) {
+        close(stream);
+      } else {
+        dup2(streams[stream], stream);
+      }
+    }
+    signal(SIGPIPE, SIG_DFL);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -44,16 +51,28 @@ ProcessResult run_program(const std::string& program, const std::vector<std::str
   }
   int status = 0;
   waitpid(child, &status, 0);
-  close(out_fd);
-  close(err_fd);
-  ProcessResult result;
-  result.out = read_file(out_path);
-  result.err = read_file(err_path);
-  unlink(out_path);
-  unlink(err_path);
   if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+}
+
+ProcessResult run_program(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& input_path) {
+  const int input = open(input_path.c_str(), O_RDONLY);
+  if (input < 0) throw std::runtime_error("cannot open " + input_path);
+  const TempFile out, err;
+  ProcessResult result;
+  run_on_streams(program, args, {input, out.fd(), err.fd()}, result);
+  close(input);
+  result.out = read_file(out.path());
+  result.err = read_file(err.path());
   return result;
+}
+
+ProcessResult run_on_input(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& input) {
+  const TempFile file;
+  write_file(file.path(), input);
+  return run_program(program, args, file.path());
 }
 
 }  // namespace vexaro::testing

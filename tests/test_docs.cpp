@@ -2,12 +2,8 @@
 // command whose input is a sample file or a printf text is run through the
 // binary and its standard output compared with what the document shows.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
-#include <stdexcept>
 
 #include "run_binary.h"
 
@@ -50,21 +46,13 @@ std::string unescape_roff(std::string text) {
   return text;
 }
 
-// Removes `suffix` from the end of `text`; false when it is not there.
-bool strip_suffix(std::string& text, const std::string& suffix) {
-  if (text.size() < suffix.size() ||
-      text.compare(text.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return false;
-  }
-  text.erase(text.size() - suffix.size());
-  return true;
-}
-
 // "vexaro ARGS < examples/FILE" or "printf 'TEXT' | vexaro ARGS", either
 // with "2>/dev/null"; arguments hold no blank, quotes are dropped.
 bool parse_command(std::string command, std::string& input, std::vector<std::string>& args) {
-  if (!strip_suffix(command, " 2>/dev/null")) return false;
-  if (command.rfind("printf '", 0) == 0) {
+  const std::string quiet = " 2>/dev/null";
+  if (!command.ends_with(quiet)) return false;
+  command.resize(command.size() - quiet.size());
+  if (command.starts_with("printf '")) {
     const size_t end = command.find("' | ");
     if (end == std::string::npos) return false;
     for (size_t i = 8; i < end; ++i) {
@@ -97,13 +85,7 @@ int check_examples(const std::vector<Example>& examples) {
     std::vector<std::string> args;
     if (!parse_command(example.command, input, args)) continue;
     SCOPED_TRACE(example.command);
-    char path[] = "/tmp/vexaro-docs-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0) throw std::runtime_error("mkstemp failed");
-    close(fd);
-    testing::write_file(path, input);
-    testing::ProcessResult result = testing::run_program(VEXARO_BINARY, args, path);
-    std::remove(path);
+    testing::ProcessResult result = testing::run_on_input(VEXARO_BINARY, args, input);
     // The mean line has no newline after it; a document shows one.
     if (!result.out.empty() && result.out.back() != '\n') result.out += '\n';
     EXPECT_EQ(result.out, example.shown);
