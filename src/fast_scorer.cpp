@@ -63,12 +63,10 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
 }
 
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
-    : settings_(settings),
-      stats_(stats),
-      minscan_(std::max<int32_t>(settings.MINSCAN, 1)),
-      narrow_windows_(64 * 65 / 2),
-      wide_windows_(kBitItem * (kBitItem + 1) / 2) {
+    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
   root_.fill(-1);
+  narrow_.windows.resize(kBitItem * (kBitItem + 1) / 2);
+  wide_.windows.resize(kBitItem * (kBitItem + 1) / 2);
 }
 
 int32_t PairScorer::statistics(const Arranged& a) {
@@ -77,74 +75,96 @@ int32_t PairScorer::statistics(const Arranged& a) {
   for (int32_t P = LA - 1; P >= 0; --P) {
     blank_free_[P] = a.pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
   }
-  if (LB <= 64) {
-    bit_width_ = 64;
-    narrow_blanked_ = 0;
-    return bit_statistics(a, narrow_windows_);
-  }
   if (LB <= kBitItem) {
-    bit_width_ = 128;
-    wide_blanked_ = 0;
-    return bit_statistics(a, wide_windows_);
+    bit_width_ = LB <= 64 ? 64 : 128;
+    const int32_t lcs = bit_width_ == 64 ? bit_statistics(a, narrow_) : bit_statistics(a, wide_);
+    return lcs;
   }
   bit_width_ = 0;
   build_automaton(a.searched);
   return matching_statistics(a.pattern);
 }
 
-// For every start P, the starts in the searched item where the piece of L
-// bytes from P occurs narrow as L grows; the piece occurs while any is left.
+// The longest piece ending at each pattern byte, from the end positions of
+// the current piece in the searched item: a piece that cannot be extended
+// loses bytes at its front until it can.
 template <class Mask>
-int32_t PairScorer::bit_statistics(const Arranged& a, std::vector<Mask>& windows) {
+int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
-  for (int32_t h = 0; h < LB; ++h) occurs_[a.searched.bytes[h]] |= Wide{1} << h;
-  int32_t lcs = 0;
-  int32_t at = 0;
-  for (int32_t P = 0; P < LA; ++P) {
-    window_at_[P] = at - minscan_;
-    Mask starts = static_cast<Mask>(occurs_[a.pattern.bytes[P]]);
-    int32_t L = 0;
-    while (starts != 0) {
-      ++L;
-      if (L >= minscan_ && L <= blank_free_[P]) windows[at++] = starts;
-      if (P + L >= LA) break;
-      starts &= static_cast<Mask>(occurs_[a.pattern.bytes[P + L]] >> L);
+  const uint8_t* pattern = a.pattern.bytes;
+  for (int32_t h = 0; h < LB; ++h) lookup.occurs[a.searched.bytes[h]] |= Mask{1} << h;
+  lookup.blanked = 0;
+  Mask ends = 0;  // where pattern[front..i-1] ends in the searched item
+  for (int32_t i = 0, front = 0; i < LA; ++i) {
+    Mask next = front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
+    while (next == 0 && front < i) {
+      ++front;
+      ends = lookup.occurs[pattern[front]];
+      for (int32_t k = front + 1; k < i; ++k) ends = (ends << 1) & lookup.occurs[pattern[k]];
+      next = front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
     }
-    start_len_[P] = L;
-    lcs = std::max(lcs, L);
+    if (next == 0) front = i + 1;
+    ends = next;
+    end_len_[i] = i + 1 - front;
   }
-  for (int32_t h = 0; h < LB; ++h) occurs_[a.searched.bytes[h]] = 0;
+  int32_t lcs = 0;
+  for (int32_t P = 0, i = -1; P < LA; ++P) {
+    while (i + 1 < LA && i + 1 - end_len_[i + 1] + 1 <= P) ++i;
+    start_len_[P] = std::max(0, i - P + 1);
+    lcs = std::max(lcs, start_len_[P]);
+    window_at_[P] = -1;
+  }
+  windows_used_ = 0;
   return lcs;
 }
 
 template <class Mask>
-int32_t PairScorer::bit_occurrence(const std::vector<Mask>& windows, Mask blanked, int32_t P,
-                                   int32_t L) const {
+int32_t PairScorer::bit_occurrence(BitLookup<Mask>& lookup, const Arranged& a, int32_t P,
+                                   int32_t L) {
+  if (window_at_[P] < 0) {
+    const int32_t longest = std::min({start_len_[P], blank_free_[P], start_});
+    window_at_[P] = windows_used_ - minscan_;
+    Mask starts = lookup.occurs[a.pattern.bytes[P]];
+    for (int32_t k = 1; k <= longest; ++k) {
+      if (k > 1) starts &= lookup.occurs[a.pattern.bytes[P + k - 1]] >> (k - 1);
+      if (k >= minscan_) lookup.windows[windows_used_++] = starts;
+    }
+  }
   // Starts whose L bytes hold a blanked byte: spread each blanked bit down.
-  Mask spread = blanked;
+  Mask spread = lookup.blanked;
   for (int32_t span = 1; span < L && spread != 0;) {
     const int32_t step = std::min(span, L - span);
     spread |= spread >> step;
     span += step;
   }
-  const Mask starts = windows[window_at_[P] + L] & ~spread;
+  const Mask starts = lookup.windows[window_at_[P] + L] & ~spread;
   if (starts == 0) return -1;
   const uint64_t low = static_cast<uint64_t>(starts);
   if (low != 0) return __builtin_ctzll(low);
   return 64 + __builtin_ctzll(static_cast<uint64_t>(static_cast<Wide>(starts) >> 64));
 }
 
-int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) const {
-  if (bit_width_ == 64) return bit_occurrence(narrow_windows_, narrow_blanked_, P, L);
-  if (bit_width_ == 128) return bit_occurrence(wide_windows_, wide_blanked_, P, L);
+template <class Mask>
+void PairScorer::clear_lookup(BitLookup<Mask>& lookup, const Arranged& a) {
+  for (int32_t h = 0; h < a.searched.length; ++h) lookup.occurs[a.searched.bytes[h]] = 0;
+}
+
+void PairScorer::end_pair(const Arranged& a) {
+  if (bit_width_ == 64) clear_lookup(narrow_, a);
+  if (bit_width_ == 128) clear_lookup(wide_, a);
+}
+
+int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) {
+  if (bit_width_ == 64) return bit_occurrence(narrow_, a, P, L);
+  if (bit_width_ == 128) return bit_occurrence(wide_, a, P, L);
   return first_occurrence(a, P, L);
 }
 
 void PairScorer::blank_hit(int32_t H, int32_t L) {
   if (bit_width_ == 64) {
-    narrow_blanked_ |= (L == 64 ? ~uint64_t{0} : (uint64_t{1} << L) - 1) << H;
+    narrow_.blanked |= (L == 64 ? ~uint64_t{0} : (uint64_t{1} << L) - 1) << H;
   } else if (bit_width_ == 128) {
-    wide_blanked_ |= (L == 128 ? ~Wide{0} : (Wide{1} << L) - 1) << H;
+    wide_.blanked |= (L == 128 ? ~Wide{0} : (Wide{1} << L) - 1) << H;
   } else {
     std::memset(searched_.data() + H, kBlank, L);
   }
@@ -335,12 +355,16 @@ int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni,
     return simdiff(a.searched.bytes, a.pattern.bytes, LB, LA, stats_.Minbyt, stats_.Maxbyt);
   }
   const int32_t lcs = statistics(a);
-  return scan(a, start_length_from_lcs(LA, minscan_, lcs), Sleni, Slenj, threshold);
+  start_ = start_length_from_lcs(LA, minscan_, lcs);
+  const int32_t result = scan(a, start_, Sleni, Slenj, threshold);
+  end_pair(a);
+  return result;
 }
 
 SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
   const Arranged a = arrange(reference, candidate);
   const int32_t lcs = statistics(a);
+  end_pair(a);
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, lcs);
   SingleHit hit;
   for (int32_t P = 0; P < a.pattern.length; ++P) {

@@ -67,11 +67,23 @@ class PairScorer {
   // Fills start_len_ and blank_free_ for the pattern; returns the longest
   // common substring.
   int32_t statistics(const Arranged& a);
+  // Bitset lookup for short searched items: per byte value its positions,
+  // per window start P the starts where each window from P occurs (made
+  // when P is first asked about), and the positions blanked so far.
   template <class Mask>
-  int32_t bit_statistics(const Arranged& a, std::vector<Mask>& windows);
+  struct BitLookup {
+    std::array<Mask, 256> occurs{};
+    std::vector<Mask> windows;
+    Mask blanked = 0;
+  };
   template <class Mask>
-  int32_t bit_occurrence(const std::vector<Mask>& windows, Mask blanked, int32_t P, int32_t L) const;
-  int32_t occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  int32_t bit_statistics(const Arranged& a, BitLookup<Mask>& lookup);
+  template <class Mask>
+  int32_t bit_occurrence(BitLookup<Mask>& lookup, const Arranged& a, int32_t P, int32_t L);
+  template <class Mask>
+  void clear_lookup(BitLookup<Mask>& lookup, const Arranged& a);
+  void end_pair(const Arranged& a);
+  int32_t occurrence(const Arranged& a, int32_t P, int32_t L);
   void blank_hit(int32_t H, int32_t L);
   void build_automaton(ItemView searched);
   int32_t transition(int32_t state, uint8_t byte) const;
@@ -102,16 +114,13 @@ class PairScorer {
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
   std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};
-  // Bitset lookup: per byte value its positions in the searched item, per
-  // window (P, L) the starts where it occurs, and the starts blanked so far.
   using Wide = unsigned __int128;
-  std::array<Wide, 256> occurs_{};
-  std::vector<uint64_t> narrow_windows_;
-  std::vector<Wide> wide_windows_;
-  std::array<int32_t, kBitItem> window_at_{};
+  BitLookup<uint64_t> narrow_;
+  BitLookup<Wide> wide_;
+  std::array<int32_t, kBitItem> window_at_{};  // per P: where its windows lie, or -1
+  int32_t windows_used_ = 0;
   int32_t bit_width_ = 0;  // 64 or 128 when the bitsets serve this pair, else 0
-  uint64_t narrow_blanked_ = 0;
-  Wide wide_blanked_ = 0;
+  int32_t start_ = 0;      // the pair's start length
   // The scan's working copy of the searched item, blanked as pieces are found.
   std::array<uint8_t, kRoom> searched_{};
   // Window starts grouped by the longest window they can start.

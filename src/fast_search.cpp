@@ -20,7 +20,7 @@ namespace {
 constexpr int32_t kSkipped = INT32_MIN;
 // Rows are searched in blocks that grow from a small first one, whose best
 // score soon makes a threshold that prunes most of the row.
-constexpr int32_t kFirstBlock = 256;
+constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Blocks smaller than this are not worth waking the other threads for.
 constexpr int32_t kParallelBlock = 512;
@@ -82,27 +82,18 @@ class FastSearch : public RowSearch {
     Sxstrng_.clear();
     RowState state{single_};
     // The first block is taken in slot order; its best makes the threshold
-    // that picks the candidates of the rest.
+    // that lists the likely candidates of the rest. Blocks of them follow,
+    // each larger, and each listed anew after the threshold of the last.
     order_.clear();
     for (int32_t j = row + 1; j < std::min(count, row + 1 + kFirstBlock); ++j) order_.push_back(j);
-    const int32_t rest = row + 1 + static_cast<int32_t>(order_.size());
-    bool rest_listed = false;
-    for (int32_t begin = 0, size = kFirstBlock; begin < static_cast<int32_t>(order_.size());
-         begin += size, size = std::min(size * 4, kLargestBlock)) {
-      const int32_t end = std::min(static_cast<int32_t>(order_.size()), begin + size);
-      // Each thread scores a stretch of the block against the best before
-      // the block and its own best since; the block is then applied in slot
-      // order, exactly as a one-by-one search would.
-      if (pool_.size() > 1 && end - begin >= kParallelBlock) {
-        evaluate_block(slots, begin, end, state.threshold());
-      } else {
-        evaluate_range(slots, begin, end, state.threshold(), *scorers_[0]);
-      }
-      for (int32_t i = begin; i < end; ++i) apply(slots, row, i, state);
-      if (!rest_listed && end == static_cast<int32_t>(order_.size())) {
-        list_rest(rest, count, state.threshold());
-        rest_listed = true;
-      }
+    for (int32_t size = kFirstBlock;; size = std::min(size * 4, kLargestBlock)) {
+      const int32_t end = std::min(static_cast<int32_t>(order_.size()), size);
+      if (end == 0) break;
+      search_block(slots, row, end, state);
+      const int32_t next = order_[end - 1] + 1;
+      if (next >= count) break;
+      order_.clear();
+      list_rest(next, count, state.threshold());
     }
     return state.MaxVal;
   }
@@ -130,6 +121,18 @@ class FastSearch : public RowSearch {
     // A candidate that cannot pass this cannot improve the row.
     int32_t threshold() const { return single ? Sxmatw : MaxVal; }
   };
+
+  // Scores places 0..end of the row's order and applies them in slot order.
+  // Each thread scores a stretch against the best before the block and its
+  // own best since, so the outcome is that of a one-by-one search.
+  void search_block(Slots& slots, int32_t row, int32_t end, RowState& state) {
+    if (pool_.size() > 1 && end >= kParallelBlock) {
+      evaluate_block(slots, 0, end, state.threshold());
+    } else {
+      evaluate_range(slots, 0, end, state.threshold(), *scorers_[0]);
+    }
+    for (int32_t i = 0; i < end; ++i) apply(slots, row, i, state);
+  }
 
   // Takes the evaluated candidate at place i of the row's order into its search.
   void apply(Slots& slots, int32_t row, int32_t i, RowState& state) {
