@@ -81,7 +81,12 @@ int32_t PairScorer::statistics(const Arranged& a) {
     return lcs;
   }
   bit_width_ = 0;
-  build_automaton(a.searched);
+  // A row's reference is searched against many candidates: keep its automaton.
+  if (a.searched.bytes != automaton_of_.bytes || a.searched.length != automaton_of_.length) {
+    build_automaton(a.searched);
+    chain_grams(a.searched);
+    automaton_of_ = a.searched;
+  }
   return matching_statistics(a.pattern);
 }
 
@@ -275,13 +280,35 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
   int32_t state = end_state_[P + L - 1];
   while (len_[link_[state]] >= L) state = link_[state];
   const int32_t H = first_end_[state] - L + 1;
+  const uint8_t* window = a.pattern.bytes + P;
   if (std::memchr(searched_.data() + H, kBlank, L) == nullptr) return H;
-  // Blanking took the first occurrence; any later one can only lie after it.
+  // Blanking took the first occurrence; any later one lies after it, among
+  // the places that begin with the same q-gram.
   const int32_t LB = a.searched.length;
-  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, a.pattern.bytes + P, L);
+  if (L >= kChainGram) {
+    for (int32_t h = next_same_gram_[H]; h >= 0 && h + L <= LB; h = next_same_gram_[h]) {
+      if (std::memcmp(searched_.data() + h, window, L) == 0) return h;
+    }
+    return -1;
+  }
+  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, window, L);
   return later == nullptr
              ? -1
              : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
+}
+
+void PairScorer::chain_grams(ItemView searched) {
+  constexpr uint32_t kSlots = static_cast<uint32_t>(kGramSlots);
+  gram_key_.fill(UINT32_MAX);
+  for (int32_t h = searched.length - kChainGram; h >= 0; --h) {
+    const uint32_t key = (uint32_t{searched.bytes[h]} << 16) | (uint32_t{searched.bytes[h + 1]} << 8) |
+                         searched.bytes[h + 2];
+    uint32_t slot = (key * 0x9E3779B1u) >> 20;
+    while (gram_key_[slot] != UINT32_MAX && gram_key_[slot] != key) slot = (slot + 1) % kSlots;
+    next_same_gram_[h] = gram_key_[slot] == key ? gram_last_[slot] : -1;
+    gram_key_[slot] = key;
+    gram_last_[slot] = h;
+  }
 }
 
 int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj,

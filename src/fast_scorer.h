@@ -86,6 +86,7 @@ class PairScorer {
   int32_t occurrence(const Arranged& a, int32_t P, int32_t L);
   void blank_hit(int32_t H, int32_t L);
   void build_automaton(ItemView searched);
+  void chain_grams(ItemView searched);
   int32_t transition(int32_t state, uint8_t byte) const;
   void add_edge(int32_t from, uint8_t byte, int32_t to);
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
@@ -111,6 +112,14 @@ class PairScorer {
   std::array<uint8_t, 256> root_bytes_{};  // bytes with a root edge, to clear them
   int32_t root_count_ = 0;
   int32_t states_ = 0, edges_ = 0;
+  ItemView automaton_of_{nullptr, 0};  // the item the automaton was built for
+  // Per position of the searched item, the next one starting with the same
+  // q-gram, or -1; from a small open-addressing table of q-grams.
+  static constexpr int kChainGram = 3;
+  static constexpr int kGramSlots = 4096;
+  std::array<int32_t, kRoom> next_same_gram_{};
+  std::array<uint32_t, kGramSlots> gram_key_{};
+  std::array<int32_t, kGramSlots> gram_last_{};
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
   std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};

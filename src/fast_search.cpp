@@ -23,7 +23,9 @@ constexpr int32_t kSkipped = INT32_MIN;
 constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Blocks smaller than this are not worth waking the other threads for.
-constexpr int32_t kParallelBlock = 512;
+constexpr int32_t kParallelBlock = 32;
+// Candidates a thread takes at its turn.
+constexpr int32_t kTurn = 4;
 // Bitset words below which one thread counts a row's q-gram coverage alone.
 constexpr int32_t kParallelWords = 64;
 
@@ -219,8 +221,8 @@ class FastSearch : public RowSearch {
   // Evaluates places from..to of the row's order.
   // Evaluates places from..to of the row's order, raising the threshold by
   // every candidate that beats it: the row's best can only be higher.
-  void evaluate_range(const Slots& slots, int32_t from, int32_t to, int32_t threshold,
-                      PairScorer& scorer) {
+  int32_t evaluate_range(const Slots& slots, int32_t from, int32_t to, int32_t threshold,
+                         PairScorer& scorer) {
     for (int32_t i = from; i < to; ++i) {
       if (single_) {
         hits_[i] = evaluate_single(slots[order_[i]], threshold, scorer);
@@ -230,14 +232,18 @@ class FastSearch : public RowSearch {
         threshold = std::max(threshold, scores_[i]);
       }
     }
+    return threshold;
   }
 
+  // Threads take turns along the block, so that each one's own best soon
+  // follows the row's best wherever it stands.
   void evaluate_block(const Slots& slots, int32_t begin, int32_t end, int32_t threshold) {
     const int32_t threads = pool_.size();
     pool_.run([&](int thread) {
-      const int32_t from = begin + static_cast<int32_t>(int64_t{end - begin} * thread / threads);
-      const int32_t to = begin + static_cast<int32_t>(int64_t{end - begin} * (thread + 1) / threads);
-      evaluate_range(slots, from, to, threshold, *scorers_[thread]);
+      int32_t own = threshold;
+      for (int32_t from = begin + thread * kTurn; from < end; from += threads * kTurn) {
+        own = evaluate_range(slots, from, std::min(end, from + kTurn), own, *scorers_[thread]);
+      }
     });
   }
 
@@ -265,8 +271,6 @@ class FastSearch : public RowSearch {
         covered = std::min(covered, grams_->covered(record));
         if (cannot_beat({covered, covered})) return kSkipped;
       }
-      covered = std::min(covered, shared_bytes(record));
-      if (cannot_beat({covered, covered})) return kSkipped;
       if (gram_ > 0) {
         // Hits cover as many candidate bytes as reference bytes.
         Coverage c = candidate_coverage(record);
