@@ -82,10 +82,12 @@ int32_t PairScorer::statistics(const Arranged& a) {
   }
   bit_width_ = 0;
   // A row's reference is searched against many candidates: keep its automaton.
-  if (a.searched.bytes != automaton_of_.bytes || a.searched.length != automaton_of_.length) {
+  if (a.searched.length != automaton_length_ ||
+      std::memcmp(a.searched.bytes, automaton_of_.data(), automaton_length_) != 0) {
     build_automaton(a.searched);
     chain_grams(a.searched);
-    automaton_of_ = a.searched;
+    std::memcpy(automaton_of_.data(), a.searched.bytes, a.searched.length);
+    automaton_length_ = a.searched.length;
   }
   return matching_statistics(a.pattern);
 }

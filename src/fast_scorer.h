@@ -112,7 +112,8 @@ class PairScorer {
   std::array<uint8_t, 256> root_bytes_{};  // bytes with a root edge, to clear them
   int32_t root_count_ = 0;
   int32_t states_ = 0, edges_ = 0;
-  ItemView automaton_of_{nullptr, 0};  // the item the automaton was built for
+  std::array<uint8_t, kRoom> automaton_of_{};  // the item the automaton was built for
+  int32_t automaton_length_ = -1;
   // Per position of the searched item, the next one starting with the same
   // q-gram, or -1; from a small open-addressing table of q-grams.
   static constexpr int kChainGram = 3;

@@ -68,11 +68,20 @@ std::string line_header(const Settings& s, int32_t MaxVal, uint64_t offset) {
 // the row's candidates that differs from the one last shown. Computed per
 // percentage, not per candidate, so it costs the same for every engine.
 void write_progress(int32_t row, int32_t count, uint8_t itick, uint8_t& jtick, TextSink& out) {
+  // Formatted by hand and written once: early rows show up to a hundred.
+  std::string text;
+  auto append_percent = [&](unsigned value) {
+    if (value >= 100) text.push_back(static_cast<char>('0' + value / 100));
+    if (value >= 10) text.push_back(static_cast<char>('0' + value / 10 % 10));
+    text.push_back(static_cast<char>('0' + value % 10));
+    text.push_back('%');
+  };
   auto show = [&](uint8_t p) {
     jtick = p;
-    char text[32];
-    std::snprintf(text, sizeof text, "\r%u%c:%u%c", itick, '%', jtick, '%');
-    out.write(text);
+    text.push_back('\r');
+    append_percent(itick);
+    text.push_back(':');
+    append_percent(jtick);
   };
   if (row + 1 >= count) return;
   const int64_t n = count;
@@ -83,6 +92,7 @@ void write_progress(int32_t row, int32_t count, uint8_t itick, uint8_t& jtick, T
     int64_t j = (p * n + 99) / 100;  // the first candidate that reaches p
     if (j * 100 / n == p) show(static_cast<uint8_t>(p));
   }
+  if (!text.empty()) out.write(text);
 }
 
 void write_line(const Settings& s, const std::string& header, std::string_view text,
