@@ -60,6 +60,7 @@ class FastSearch : public RowSearch {
         records_(settings, index),
         pool_(threads),
         gram_(gram_length(settings)),
+        byte_range_(int32_t{index.stats.Maxbyt} - int32_t{index.stats.Minbyt}),
         single_(settings.single && !settings.bytdif),
         listed_(index.size() / 64 + 1),
         scores_(index.size()),
@@ -251,6 +252,13 @@ class FastSearch : public RowSearch {
   // or some value not above `threshold`.
   int32_t evaluate(int32_t record, int32_t threshold, PairScorer& scorer) const {
     const int32_t Slenj = index_.linlens[record];
+    if (settings_.bytdif && byte_range_ > 0) {
+      // Each byte the longer item has beyond the shorter counts the whole
+      // byte range, so the score is at most 1000 times the length ratio.
+      const int32_t length = std::max(records_.candidate_length(record), 1);
+      const int32_t own = std::max(reference_.length, 1);
+      if (int64_t{1000} * std::min(own, length) / std::max(own, length) <= threshold) return kSkipped;
+    }
     if (!settings_.bytdif) {
       const int32_t length = records_.candidate_length(record);
       const int32_t LB = std::max({reference_.length, length, 1});
@@ -335,6 +343,7 @@ class FastSearch : public RowSearch {
   const PreparedRecords records_;
   WorkerPool pool_;
   const int32_t gram_;
+  const int32_t byte_range_;  // of the input's bytes, which -b scales differences by
   // Single mode, where rows keep their longest substring; under -b it scores
   // byte differences like any other run.
   const bool single_;
