@@ -89,7 +89,7 @@ TEST(FastSearch, WholeRunsMatchTheLiteralEngine) {
   }
 }
 
-// Rows long enough to be split into blocks and shared between threads.
+// Rows long enough to be searched in several listed blocks.
 TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
   std::mt19937 rng(4242);
   for (const auto& args :
@@ -97,6 +97,26 @@ TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
     const std::string input = random_input(rng, 700);
     expect_literal_outcome_on_every_thread_count(input, args);
     if (HasFatalFailure()) return;
+  }
+}
+
+// Rows with enough candidates to be split into stretches, one per thread:
+// the literal engine is too slow here, so the one-thread run is the reference.
+TEST(FastSearch, RowsSplitBetweenThreadsMatchOneThread) {
+  std::mt19937 rng(7);
+  const std::string input = random_input(rng, 2600);
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-d"}, {"-d", "-a9999"}, {"-d", "-p", "-a5"}, {"-d", "-f"}, {"-d", "-b"}, {"-d", "-m"}}) {
+    auto engine = [](int threads) {
+      return [threads](const Settings& s, const RecordIndex& i) { return make_fast_search(s, i, threads); };
+    };
+    const Outcome expected = run_with(input, args, engine(1));
+    for (int threads : {2, 7}) {
+      const Outcome split = run_with(input, args, engine(threads));
+      ASSERT_EQ(split.output, expected.output) << ::testing::PrintToString(args) << threads;
+      ASSERT_EQ(split.diagnostics, expected.diagnostics) << ::testing::PrintToString(args);
+      ASSERT_EQ(split.status, expected.status);
+    }
   }
 }
 

@@ -1,0 +1,155 @@
+#include "row_bounds.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "similarity.h"
+
+namespace vexaro {
+namespace {
+
+// Sums the bytes that shared q-gram windows cover, given in ascending order.
+class CoverageRuns {
+ public:
+  explicit CoverageRuns(int32_t q) : q_(q) {}
+  void add(int32_t start) {
+    if (start > reach_) run_start_ = start;
+    covered_ += start + q_ - std::max(start, reach_);
+    reach_ = start + q_;
+    longest_ = std::max(longest_, reach_ - run_start_);
+  }
+  int32_t covered() const { return covered_; }
+  int32_t longest() const { return longest_; }
+
+ private:
+  int32_t q_;
+  int32_t covered_ = 0, longest_ = 0, run_start_ = 0, reach_ = 0;
+};
+
+}  // namespace
+
+RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
+                     const PreparedRecords& records, const GramIndex* grams)
+    : settings_(settings),
+      index_(index),
+      records_(records),
+      grams_(grams),
+      gram_(gram_length(settings)),
+      byte_range_(int32_t{index.stats.Maxbyt} - int32_t{index.stats.Minbyt}),
+      plain_(settings.adapt == 0 && !settings.linlencor) {}
+
+void RowBounds::load_reference(int32_t record) {
+  reference_ = records_.reference(record);
+  reference_signature_ = sign(settings_, reference_);
+  Sleni_ = index_.linlens[record];
+  window_bits_.clear();
+  if (gram_ == 0) return;
+  for_each_window(reference_, gram_, [&](int32_t start, bool clean) {
+    window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
+                                 : -1);
+  });
+}
+
+bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
+  const int32_t length = records_.candidate_length(record);
+  if (settings_.bytdif) {
+    // Each byte the longer item has beyond the shorter counts the whole
+    // byte range, so the score is at most 1000 times the length ratio.
+    if (byte_range_ <= 0) return false;
+    const int32_t own = std::max(reference_.length, 1), other = std::max(length, 1);
+    return int64_t{1000} * std::min(own, other) / std::max(own, other) <= threshold;
+  }
+  const int32_t LB = std::max({reference_.length, length, 1});
+  const int32_t LA = std::max(std::min(reference_.length, length), 1);
+  const int64_t beat_at = (int64_t{threshold} + 1) * (LA + LB);
+  auto cannot = [&](Coverage c) {
+    if (plain_) return int64_t{2000} * c.covered < beat_at;
+    const uint64_t sum = match_sum_bound(settings_, c.covered, c.longest, LB);
+    return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, index_.linlens[record]) <=
+           threshold;
+  };
+  int32_t covered = std::min(reference_signature_.counted, records_.counted(record));
+  if (cannot({covered, covered})) return true;
+  if (grams_ != nullptr) {
+    covered = std::min(covered, grams_->covered(record));
+    if (cannot({covered, covered})) return true;
+  }
+  if (gram_ == 0) return cannot(coverage(record));
+  // Hits cover as many candidate bytes as reference bytes.
+  Coverage c = candidate_coverage(record);
+  c.covered = std::min(c.covered, covered);
+  if (!plain_) c.longest = std::min(c.longest, coverage(record).longest);
+  c.longest = std::min(c.longest, c.covered);
+  return cannot(c);
+}
+
+bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {
+  if (grams_ != nullptr && grams_->covered(record) <= longest) return true;
+  return coverage(record).longest <= longest;
+}
+
+int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
+  if (settings_.single) return threshold + 1;
+  if (threshold < 0) return 0;
+  const int32_t shortest = grams_->shortest(word);
+  const int32_t LA = std::max(std::min(reference_.length, shortest), 1);
+  const int32_t LB = std::max({reference_.length, shortest, 1});
+  if (plain_) {
+    const int64_t need = ((int64_t{threshold} + 1) * (LA + LB) + 1999) / 2000;
+    return static_cast<int32_t>(std::min<int64_t>(need, INT32_MAX));
+  }
+  const int32_t Slenj = grams_->longest_read(word);
+  auto beats = [&](int32_t covered) {
+    const uint64_t sum = match_sum_bound(settings_, covered, covered, LB);
+    return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, Slenj) > threshold;
+  };
+  if (!beats(reference_.length)) return INT32_MAX;
+  int32_t low = 0, high = reference_.length;
+  while (low < high) {
+    const int32_t mid = low + (high - low) / 2;
+    if (beats(mid)) {
+      high = mid;
+    } else {
+      low = mid + 1;
+    }
+  }
+  return low;
+}
+
+int32_t RowBounds::shared_bytes(int32_t record) const {
+  const auto& counts = records_.counts(record).histogram;
+  const auto& reference_counts = reference_signature_.counts.histogram;
+  int32_t shared = 0;
+  for (int k = 0; k < ByteCounts::kBuckets; ++k) shared += std::min(reference_counts[k], counts[k]);
+  return shared;
+}
+
+// Bytes the reference shares with the candidate by value, then by q-gram:
+// every q-gram of a counted piece occurs in both items.
+RowBounds::Coverage RowBounds::coverage(int32_t record) const {
+  const int32_t shared = shared_bytes(record);
+  if (gram_ == 0 || shared == 0) return {shared, shared};
+  const auto& grams = records_.grams(record).bits;
+  CoverageRuns runs(gram_);
+  for (int32_t w = 0; w < static_cast<int32_t>(window_bits_.size()); ++w) {
+    const int32_t bit = window_bits_[w];
+    if (bit >= 0 && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(w);
+  }
+  const int32_t covered = std::min(runs.covered(), shared);
+  return {covered, std::min(runs.longest(), covered)};
+}
+
+// The candidate's bytes that q-grams in the reference's filter cover.
+RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
+  const ItemView item = records_.candidate(record);
+  const auto& grams = reference_signature_.grams.bits;
+  CoverageRuns runs(gram_);
+  for_each_window(item, gram_, [&](int32_t start, bool clean) {
+    if (!clean) return;
+    const uint32_t bit = gram_bit(item.bytes + start, gram_);
+    if (((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(start);
+  });
+  return {runs.covered(), runs.longest()};
+}
+
+}  // namespace vexaro
