@@ -78,7 +78,6 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   // Hits cover as many candidate bytes as reference bytes.
   Coverage c = candidate_coverage(record);
   c.covered = std::min(c.covered, covered);
-  if (!plain_) c.longest = std::min(c.longest, coverage(record).longest);
   c.longest = std::min(c.longest, c.covered);
   return cannot(c);
 }
