@@ -1,0 +1,75 @@
+// The q-gram coverage counts against a byte-by-byte count, for every live
+// record, while records retire; and the records a threshold lists.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gram_index.h"
+#include "prepared_records.h"
+#include "similarity.h"
+
+namespace vexaro {
+namespace {
+
+// Reference bytes covered by a clean window whose q-gram is a clean window
+// of the candidate too.
+int32_t covered_by_hand(ItemView reference, ItemView candidate, int32_t q) {
+  std::set<std::string> grams;
+  for_each_window(candidate, q, [&](int32_t start, bool clean) {
+    if (clean) grams.emplace(reinterpret_cast<const char*>(candidate.bytes + start), q);
+  });
+  std::vector<bool> covered(reference.length, false);
+  for_each_window(reference, q, [&](int32_t start, bool clean) {
+    if (!clean || !grams.count(std::string(reinterpret_cast<const char*>(reference.bytes + start), q)))
+      return;
+    for (int32_t i = start; i < start + q; ++i) covered[i] = true;
+  });
+  int32_t count = 0;
+  for (bool c : covered) count += c;
+  return count;
+}
+
+std::string random_record(std::mt19937& rng) {
+  static const std::string alphabets[] = {"ab", "abcd", "aAbB", "abcdefghijklmnop"};
+  const std::string& alphabet = alphabets[rng() % 4];
+  std::string record(1 + rng() % (rng() % 10 == 0 ? 300 : 30), 'a');
+  for (char& c : record) c = alphabet[rng() % alphabet.size()];
+  return record;
+}
+
+TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{}, {"-oab"}, {"-v"}}) {
+    const Settings settings = parse_arguments(args, false);
+    std::mt19937 rng(11);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 700; ++i) texts.push_back(random_record(rng));
+    const RecordIndex index = index_records(settings, texts);
+    const PreparedRecords records(settings, index);
+    const int32_t q = gram_length(settings);
+    GramIndex grams(records, index, q);
+    std::vector<bool> live(index.size(), true);
+    for (int row = 0; row < 40; ++row) {
+      const int32_t reference = static_cast<int32_t>(rng() % index.size());
+      grams.retire(reference);
+      live[reference] = false;
+      grams.prepare_row(records.reference(reference));
+      grams.count_words(0, grams.words());
+      const int32_t need = static_cast<int32_t>(rng() % 12);
+      std::set<int32_t> expected, listed;
+      for (int32_t r = 0; r < index.size(); ++r) {
+        const int32_t by_hand = covered_by_hand(records.reference(reference), records.candidate(r), q);
+        if (!live[r]) continue;
+        ASSERT_EQ(grams.covered(r), by_hand) << "row " << row << " record " << r;
+        if (by_hand >= need) expected.insert(r);
+      }
+      grams.collect([&](int32_t) { return need; }, [&](int32_t r) { listed.insert(r); });
+      ASSERT_EQ(listed, expected) << "row " << row;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vexaro
