@@ -2,17 +2,19 @@
 // but from an index of the searched item instead of a byte-string search for
 // every window:
 //
-// A suffix automaton of the searched item gives, for every start P in the
-// pattern, the longest piece from P that occurs in the searched item
-// (matching statistics). The doubling probe that picks the start length only
-// asks whether some piece of each probe length occurs, so the longest common
-// substring decides it. The descending scan then visits only the windows
-// (P, L) whose piece occurs at all: blanking found pieces only removes
-// occurrences, so the first statistics stay an upper bound. A window's first
-// occurrence comes from the automaton and is confirmed against the blanked
-// item, falling back to a byte search only when blanking took it. The scan
-// stops once the match sum plus what the unmatched bytes could still add
-// cannot beat the caller's threshold.
+// The index gives, for every start P in the pattern, the longest piece from P
+// that occurs in the searched item (matching statistics). Searched items of up
+// to 128 bytes are indexed as one bitset of positions per byte value; longer
+// ones by a suffix automaton, which is kept while the same item is searched
+// again (a row's reference). The doubling probe that picks the start length
+// only asks whether some piece of each probe length occurs, so the longest
+// common substring decides it. The descending scan then visits only the
+// windows (P, L) whose piece occurs at all: blanking found pieces only
+// removes occurrences, so the first statistics stay an upper bound. A
+// window's first occurrence comes from the index and is checked against what
+// blanking took; later occurrences are found through the places that begin
+// with the same q-gram. The scan stops once the match sum plus what the
+// unmatched bytes could still add cannot beat the caller's threshold.
 #pragma once
 
 #include <array>

@@ -1,6 +1,7 @@
 #include "gram_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "similarity.h"
@@ -19,55 +20,21 @@ uint32_t gram_key(const uint8_t* bytes, int32_t q) {
   return k;
 }
 
-struct Lanes {
-  uint64_t v[kLanes];
-};
+// Two bitset words, counted together in one vector register.
+using Pair = uint64_t __attribute__((vector_size(16)));
 
-// Bit-sliced counters of 64 x kLanes columns. Inputs of one weight are
-// paired by full adders, so each input costs about one adder.
-template <int Planes>
-class ColumnCounter {
- public:
-  void add(Lanes x) {
-    for (int level = 0; level < Planes; ++level) {
-      if (!pending_set_[level]) {
-        pending_[level] = x;
-        pending_set_[level] = true;
-        return;
-      }
-      Lanes carry;
-      for (int i = 0; i < kLanes; ++i) {
-        const uint64_t a = plane_[level].v[i], b = pending_[level].v[i], c = x.v[i];
-        const uint64_t u = a ^ b;
-        plane_[level].v[i] = u ^ c;
-        carry.v[i] = (a & b) | (u & c);
-      }
-      pending_set_[level] = false;
-      x = carry;
-    }
-  }
-  // The planes with every pending input added in.
-  const Lanes* finish() {
-    for (int level = 0; level < Planes; ++level) {
-      if (!pending_set_[level]) continue;
-      pending_set_[level] = false;
-      Lanes x = pending_[level];
-      for (int l = level; l < Planes; ++l) {
-        for (int i = 0; i < kLanes; ++i) {
-          const uint64_t carry = plane_[l].v[i] & x.v[i];
-          plane_[l].v[i] ^= x.v[i];
-          x.v[i] = carry;
-        }
-      }
-    }
-    return plane_;
-  }
+Pair load_pair(const uint64_t* words) {
+  Pair pair;
+  std::memcpy(&pair, words, sizeof pair);
+  return pair;
+}
 
- private:
-  Lanes plane_[Planes] = {};
-  Lanes pending_[Planes] = {};
-  bool pending_set_[Planes] = {};
-};
+// A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
+void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
+  const Pair u = a ^ b;
+  carry = (a & b) | (u & c);
+  sum = u ^ c;
+}
 
 }  // namespace
 
@@ -204,21 +171,53 @@ void GramIndex::prepare_row(ItemView reference) {
   }
 }
 
+// Column counts, 128 ranks at a time: eight inputs at a time go through a
+// tree of full adders into the ones, twos and fours, whose eights carry on
+// into the higher planes.
 void GramIndex::count_words(int32_t first_word, int32_t end_word) {
-  for (int32_t w0 = first_word / kLanes * kLanes; w0 < end_word; w0 += kLanes) {
-    ColumnCounter<kPlanes> counter;
-    for (int32_t b = 0; b < bytes_; ++b) {
-      const uint64_t* const* sets = &byte_sets_[static_cast<size_t>(b) * q_];
-      Lanes x;
-      for (int i = 0; i < kLanes; ++i) x.v[i] = sets[0][w0 + i];
-      for (int32_t k = 1; k < q_; ++k) {
-        for (int i = 0; i < kLanes; ++i) x.v[i] |= sets[k][w0 + i];
+  auto input = [&](int32_t byte, int32_t word) {
+    const uint64_t* const* sets = &byte_sets_[static_cast<size_t>(byte) * q_];
+    Pair x = load_pair(sets[0] + word);
+    for (int32_t k = 1; k < q_; ++k) x |= load_pair(sets[k] + word);
+    return x;
+  };
+  for (int32_t word = first_word / kLanes * kLanes; word < end_word; word += 2) {
+    Pair ones{}, twos{}, fours{};
+    Pair high[kPlanes - 3] = {};
+    auto carry_up = [&](Pair carry) {
+      for (int k = 0; k < kPlanes - 3; ++k) {
+        const Pair next = high[k] & carry;
+        high[k] ^= carry;
+        carry = next;
       }
-      counter.add(x);
+    };
+    int32_t b = 0;
+    for (; b + 8 <= bytes_; b += 8) {
+      Pair twos_a, twos_b, fours_a, fours_b, eights;
+      add3(twos_a, ones, ones, input(b, word), input(b + 1, word));
+      add3(twos_b, ones, ones, input(b + 2, word), input(b + 3, word));
+      add3(fours_a, twos, twos, twos_a, twos_b);
+      add3(twos_a, ones, ones, input(b + 4, word), input(b + 5, word));
+      add3(twos_b, ones, ones, input(b + 6, word), input(b + 7, word));
+      add3(fours_b, twos, twos, twos_a, twos_b);
+      add3(eights, fours, fours, fours_a, fours_b);
+      carry_up(eights);
     }
-    const Lanes* planes = counter.finish();
-    for (int i = 0; i < kLanes; ++i) {
-      for (int k = 0; k < kPlanes; ++k) planes_[(w0 + i) * kPlanes + k] = planes[k].v[i];
+    for (; b < bytes_; ++b) {
+      Pair x = input(b, word);
+      for (Pair* plane : {&ones, &twos, &fours}) {
+        const Pair next = *plane & x;
+        *plane ^= x;
+        x = next;
+      }
+      carry_up(x);
+    }
+    for (int i = 0; i < 2; ++i) {
+      uint64_t* planes = &planes_[static_cast<size_t>(word + i) * kPlanes];
+      planes[0] = ones[i];
+      planes[1] = twos[i];
+      planes[2] = fours[i];
+      for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
     }
   }
 }

@@ -43,6 +43,8 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   counted_.resize(count);
   counts_.resize(count);
   grams_.resize(count);
+  window_bits_at_.resize(count);
+  const int32_t q = gram_length(settings);
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1), prepared(kMaxPrepared + 3);
   for (int32_t record = 0; record < count; ++record) {
     const int32_t length =
@@ -52,6 +54,13 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     counted_[record] = signature.counted;
     counts_[record] = signature.counts;
     grams_[record] = signature.grams;
+    window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
+    if (q > 0) {
+      const ItemView item = candidate(record);
+      for_each_window(item, q, [&](int32_t start, bool clean) {
+        window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q)) : kNoBit);
+      });
+    }
 
     rewrite_control_bytes(index.item(record), rewritten.data());
     const int32_t ref_length =

@@ -61,6 +61,12 @@ class PreparedRecords {
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
   const GramFilter& grams(int32_t record) const { return grams_[record]; }
+  // Per q-gram window of the candidate: its filter bit, or kNoBit when the
+  // window holds a blank.
+  static constexpr uint16_t kNoBit = 0xFFFF;
+  const uint16_t* window_bits(int32_t record) const {
+    return window_bits_.data() + window_bits_at_[record];
+  }
 
  private:
   struct Place {
@@ -75,6 +81,8 @@ class PreparedRecords {
   std::vector<int32_t> counted_;
   std::vector<ByteCounts> counts_;
   std::vector<GramFilter> grams_;
+  std::vector<uint16_t> window_bits_;
+  std::vector<uint32_t> window_bits_at_;
 };
 
 }  // namespace vexaro

@@ -140,14 +140,14 @@ RowBounds::Coverage RowBounds::coverage(int32_t record) const {
 
 // The candidate's bytes that q-grams in the reference's filter cover.
 RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
-  const ItemView item = records_.candidate(record);
+  const uint16_t* bits = records_.window_bits(record);
+  const int32_t windows = records_.candidate_length(record) - gram_ + 1;
   const auto& grams = reference_signature_.grams.bits;
   CoverageRuns runs(gram_);
-  for_each_window(item, gram_, [&](int32_t start, bool clean) {
-    if (!clean) return;
-    const uint32_t bit = gram_bit(item.bytes + start, gram_);
-    if (((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(start);
-  });
+  for (int32_t start = 0; start < windows; ++start) {
+    const uint16_t bit = bits[start];
+    if (bit != PreparedRecords::kNoBit && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(start);
+  }
   return {runs.covered(), runs.longest()};
 }
 
