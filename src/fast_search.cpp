@@ -118,7 +118,8 @@ class FastSearch : public RowSearch {
   static std::optional<GramIndex> make_grams(const Settings& settings, const RecordIndex& index,
                                              const PreparedRecords& records) {
     std::optional<GramIndex> grams;
-    if (gram_length(settings) > 0 && !settings.bytdif) grams.emplace(records, index, gram_length(settings));
+    if (gram_length(settings) > 0 && !settings.bytdif)
+      grams.emplace(records, index, gram_length(settings));
     return grams;
   }
 

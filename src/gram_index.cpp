@@ -76,16 +76,33 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   std::sort(keys_.begin(), keys_.end());
   keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
 
+  // An open-addressing table from key to id, at most half full.
+  uint32_t slots = 16;
+  id_shift_ = 28;
+  while (slots < 2 * keys_.size()) {
+    slots *= 2;
+    --id_shift_;
+  }
+  id_mask_ = slots - 1;
+  id_at_.assign(slots, -1);
+  for (size_t id = 0; id < keys_.size(); ++id) {
+    uint32_t slot = (keys_[id] * 0x9E3779B1u) >> id_shift_;
+    while (id_at_[slot] >= 0) slot = (slot + 1) & id_mask_;
+    id_at_[slot] = static_cast<int32_t>(id);
+  }
+
   // Postings by gram, ranks ascending.
   std::vector<int32_t> ids(rank_keys.size());
   std::vector<uint32_t> holders(keys_.size() + 1, 0);
   for (size_t i = 0; i < rank_keys.size(); ++i) ++holders[ids[i] = find(rank_keys[i])];
   posting_begin_.assign(keys_.size() + 1, 0);
-  for (size_t id = 0; id < keys_.size(); ++id) posting_begin_[id + 1] = posting_begin_[id] + holders[id];
+  for (size_t id = 0; id < keys_.size(); ++id)
+    posting_begin_[id + 1] = posting_begin_[id] + holders[id];
   postings_.resize(rank_keys.size());
   std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
   for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t i = rank_begin[rank]; i < rank_begin[rank + 1]; ++i) postings_[fill[ids[i]]++] = rank;
+    for (uint32_t i = rank_begin[rank]; i < rank_begin[rank + 1]; ++i)
+      postings_[fill[ids[i]]++] = rank;
   }
 
   // Grams held by more ranks than a bitset has words are cheaper kept whole.
@@ -93,7 +110,8 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
                    [&](int32_t a, int32_t b) { return holders[a] > holders[b]; });
-  const size_t most_dense = padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
+  const size_t most_dense =
+      padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
   dense_at_.assign(keys_.size(), -1);
   size_t dense = 0;
   for (; dense < std::min(most_dense, by_holders.size()); ++dense) {
@@ -114,8 +132,10 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
 }
 
 int32_t GramIndex::find(uint32_t key) const {
-  auto it = std::lower_bound(keys_.begin(), keys_.end(), key);
-  return it != keys_.end() && *it == key ? static_cast<int32_t>(it - keys_.begin()) : -1;
+  for (uint32_t slot = (key * 0x9E3779B1u) >> id_shift_;; slot = (slot + 1) & id_mask_) {
+    const int32_t id = id_at_[slot];
+    if (id < 0 || keys_[id] == key) return id;
+  }
 }
 
 void GramIndex::retire(int32_t record) {
@@ -226,7 +246,8 @@ int32_t GramIndex::covered(int32_t record) const {
   const int32_t rank = rank_of_[record];
   const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
   int32_t count = 0;
-  for (int k = 0; k < kPlanes; ++k) count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
+  for (int k = 0; k < kPlanes; ++k)
+    count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
   return count;
 }
 

@@ -56,9 +56,9 @@ class GramIndex {
   int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
 
  private:
-  static constexpr int kPlanes = 12;  // counts up to 4095, above any item length
+  static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
-  int32_t find(uint32_t key) const;                    // the gram's id, or -1
+  int32_t find(uint32_t key) const;                     // the gram's id, or -1
 
   int32_t q_;
   int32_t count_;
@@ -66,11 +66,13 @@ class GramIndex {
   std::vector<int32_t> record_at_, rank_of_;
   std::vector<uint64_t> live_;  // per rank: not yet a reference
   std::vector<int32_t> word_shortest_, word_longest_read_;
-  std::vector<uint32_t> keys_;          // every gram, sorted; its index is its id
+  std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
+  std::vector<int32_t> id_at_;           // hash table of ids by key, -1 where empty
+  uint32_t id_mask_ = 0, id_shift_ = 0;  // slots - 1, and 32 - log2(slots)
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
-  std::vector<int32_t> postings_;       // ranks holding each gram, ascending
-  std::vector<int32_t> dense_at_;       // per id: its bitset in dense_, or -1
-  std::vector<uint64_t> dense_;         // bitsets of the most frequent grams
+  std::vector<int32_t> postings_;        // ranks holding each gram, ascending
+  std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
+  std::vector<uint64_t> dense_;          // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.
   std::vector<uint64_t> zero_;

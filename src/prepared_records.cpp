@@ -58,7 +58,8 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     if (q > 0) {
       const ItemView item = candidate(record);
       for_each_window(item, q, [&](int32_t start, bool clean) {
-        window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q)) : kNoBit);
+        window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q))
+                                     : kNoBit);
       });
     }
 

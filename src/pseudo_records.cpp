@@ -4,8 +4,8 @@ namespace vexaro {
 
 int32_t ParkMiller::next() {
   constexpr int32_t kMultiplier = 48271;
-  constexpr int32_t kQuotient = 44488;   // 2147483647 / 48271
-  constexpr int32_t kRemainder = 3399;   // 2147483647 % 48271
+  constexpr int32_t kQuotient = 44488;  // 2147483647 / 48271
+  constexpr int32_t kRemainder = 3399;  // 2147483647 % 48271
   int32_t value = kMultiplier * (Rseed % kQuotient) - kRemainder * (Rseed / kQuotient);
   if (value <= 0) value += 2147483647;
   Rseed = value;

@@ -23,10 +23,10 @@ struct RecordStats {
 };
 
 struct RecordIndex {
-  std::vector<uint64_t> linas;    // start offset of each record in the input
-  std::vector<int16_t> linlens;   // stored length, 1 to 2000
-  std::vector<uint32_t> starts;   // where each record's bytes begin in `bytes`
-  std::vector<uint8_t> bytes;     // every record's bytes, each followed by a zero
+  std::vector<uint64_t> linas;   // start offset of each record in the input
+  std::vector<int16_t> linlens;  // stored length, 1 to 2000
+  std::vector<uint32_t> starts;  // where each record's bytes begin in `bytes`
+  std::vector<uint8_t> bytes;    // every record's bytes, each followed by a zero
   RecordStats stats;
 
   int32_t size() const { return stats.Linza; }

@@ -146,7 +146,8 @@ RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
   CoverageRuns runs(gram_);
   for (int32_t start = 0; start < windows; ++start) {
     const uint16_t bit = bits[start];
-    if (bit != PreparedRecords::kNoBit && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0) runs.add(start);
+    if (bit != PreparedRecords::kNoBit && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0)
+      runs.add(start);
   }
   return {runs.covered(), runs.longest()};
 }

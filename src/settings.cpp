@@ -161,8 +161,8 @@ std::string banner_text() {
       "         -gddd,ddd[,pp]= define length range and percentage\n"
       "                         for pseudo record generation.\n"
       "\nRestrictions:  max. " +
-      std::to_string(kMaxRecords) + " lines/phrases, max. line length = " +
-      std::to_string(kMaxRecordLength) + "\n\n";
+      std::to_string(kMaxRecords) +
+      " lines/phrases, max. line length = " + std::to_string(kMaxRecordLength) + "\n\n";
   return text;
 }
 

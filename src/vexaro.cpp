@@ -17,8 +17,8 @@ int run(const std::vector<std::string>& args, const Streams& streams,
 
   RecordIndex index;
   if (scan_records(settings, streams.input, streams.diagnostics, index) != ScanStatus::ok) {
-    streams.diagnostics.write("\nvexaro: cannot read standard input: " +
-                              streams.input.error_text() + "\n");
+    streams.diagnostics.write(
+        "\nvexaro: cannot read standard input: " + streams.input.error_text() + "\n");
     streams.diagnostics.flush();
     return kExitStreamError;
   }
@@ -29,8 +29,8 @@ int run(const std::vector<std::string>& args, const Streams& streams,
       run_ordering(settings, index, *search, streams.output, streams.diagnostics);
   streams.output.flush();
   if (result.status != OrderingStatus::ok || !streams.output.ok()) {
-    streams.diagnostics.write("\nvexaro: cannot write standard output: " +
-                              streams.output.error_text() + "\n");
+    streams.diagnostics.write(
+        "\nvexaro: cannot write standard output: " + streams.output.error_text() + "\n");
     streams.diagnostics.flush();
     return kExitStreamError;
   }

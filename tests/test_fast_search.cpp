@@ -105,10 +105,16 @@ TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
 TEST(FastSearch, RowsSplitBetweenThreadsMatchOneThread) {
   std::mt19937 rng(7);
   const std::string input = random_input(rng, 2600);
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"-d"}, {"-d", "-a9999"}, {"-d", "-p", "-a5"}, {"-d", "-f"}, {"-d", "-b"}, {"-d", "-m"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"-d"},
+                                                                {"-d", "-a9999"},
+                                                                {"-d", "-p", "-a5"},
+                                                                {"-d", "-f"},
+                                                                {"-d", "-b"},
+                                                                {"-d", "-m"}}) {
     auto engine = [](int threads) {
-      return [threads](const Settings& s, const RecordIndex& i) { return make_fast_search(s, i, threads); };
+      return [threads](const Settings& s, const RecordIndex& i) {
+        return make_fast_search(s, i, threads);
+      };
     };
     const Outcome expected = run_with(input, args, engine(1));
     for (int threads : {2, 7}) {

@@ -23,7 +23,8 @@ int32_t covered_by_hand(ItemView reference, ItemView candidate, int32_t q) {
   });
   std::vector<bool> covered(reference.length, false);
   for_each_window(reference, q, [&](int32_t start, bool clean) {
-    if (!clean || !grams.count(std::string(reinterpret_cast<const char*>(reference.bytes + start), q)))
+    if (!clean ||
+        !grams.count(std::string(reinterpret_cast<const char*>(reference.bytes + start), q)))
       return;
     for (int32_t i = start; i < start + q; ++i) covered[i] = true;
   });
@@ -60,7 +61,8 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
       const int32_t need = static_cast<int32_t>(rng() % 12);
       std::set<int32_t> expected, listed;
       for (int32_t r = 0; r < index.size(); ++r) {
-        const int32_t by_hand = covered_by_hand(records.reference(reference), records.candidate(r), q);
+        const int32_t by_hand =
+            covered_by_hand(records.reference(reference), records.candidate(r), q);
         if (!live[r]) continue;
         ASSERT_EQ(grams.covered(r), by_hand) << "row " << row << " record " << r;
         if (by_hand >= need) expected.insert(r);
