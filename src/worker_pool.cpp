@@ -1,9 +1,13 @@
 #include "worker_pool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 namespace vexaro {
+namespace {
+constexpr std::chrono::microseconds kSpin{1000};
+}  // namespace
 
 WorkerPool::WorkerPool(int threads) {
   for (int t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(t); });
@@ -38,7 +42,11 @@ void WorkerPool::run(const std::function<void(int)>& job) {
 void WorkerPool::work(int index) {
   uint64_t seen = 0;
   for (;;) {
-    for (int spin = 0; spin < 2000 && generation_.load(std::memory_order_acquire) == seen; ++spin) {
+    // Spin for a while before sleeping: waking a sleeper costs more than the
+    // gap between one row's job and the next.
+    const auto spin_until = std::chrono::steady_clock::now() + kSpin;
+    for (int spin = 1; generation_.load(std::memory_order_acquire) == seen; ++spin) {
+      if (spin % 64 == 0 && std::chrono::steady_clock::now() > spin_until) break;
       std::this_thread::yield();
     }
     if (generation_.load(std::memory_order_acquire) == seen) {
