@@ -40,8 +40,8 @@ constexpr int32_t kTurn = 8;
 // so the outcome is that of a one-by-one search.
 struct Lane {
   std::unique_ptr<PairScorer> scorer;
-  std::vector<int32_t> taken;    // slots evaluated, ascending
-  std::vector<int32_t> scores;   // per slot taken: its score, or kSkipped or a value not above
+  std::vector<int32_t> taken;    // slots scored, ascending
+  std::vector<int32_t> scores;   // per slot taken: its score, or a value not above the best before
   std::vector<SingleHit> hits;   // per slot taken, in single mode: its first hit
   std::vector<int32_t> block;    // slots of the next block
   std::vector<uint64_t> listed;  // slots of the stretch that may beat its best, as bits
@@ -75,6 +75,7 @@ class FastSearch : public RowSearch {
       for (int32_t s = 0; s < static_cast<int32_t>(slots.size()); ++s) slot_of_[slots[s]] = s;
     }
     const int32_t count = static_cast<int32_t>(slots.size());
+    row_ = row;
     bounds_.load_reference(slots[row]);
     if (grams_) {
       grams_->retire(slots[row]);
@@ -165,8 +166,7 @@ class FastSearch : public RowSearch {
         if (before != nullptr && i % kTurn == 0) {
           best = std::max(best, before->shown.load(std::memory_order_relaxed));
         }
-        const int32_t found = evaluate(lane, slots[lane.block[i]], best);
-        lane.taken.push_back(lane.block[i]);
+        const int32_t found = evaluate(lane, lane.block[i], slots[lane.block[i]], best);
         if (found > best) {
           best = found;
           lane.shown.store(best, std::memory_order_relaxed);
@@ -178,22 +178,26 @@ class FastSearch : public RowSearch {
     }
   }
 
-  // Evaluates a candidate against `best`; returns what it found that the
-  // row's best can only exceed (a score or a hit's length).
-  int32_t evaluate(Lane& lane, int32_t record, int32_t best) {
+  // Evaluates the candidate in slot j against `best`; returns what it found
+  // that the row's best can only exceed (a score or a hit's length). Only
+  // what may change the row is kept: a scored candidate, a hit, and in
+  // single mode the row's first slot, whose score the row starts from.
+  int32_t evaluate(Lane& lane, int32_t j, int32_t record, int32_t best) {
     if (single_) {
       SingleHit hit;
       if (!bounds_.cannot_be_longer(record, best)) {
         hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
       }
-      lane.hits.push_back(hit);
+      if (hit.length > 0 || j == row_ + 1) {
+        lane.taken.push_back(j);
+        lane.hits.push_back(hit);
+      }
       return hit.length;
     }
-    int32_t score = kSkipped;
-    if (!bounds_.cannot_beat(record, best)) {
-      score = lane.scorer->score(bounds_.reference(), records_.candidate(record), bounds_.Sleni(),
-                                 index_.linlens[record], best);
-    }
+    if (bounds_.cannot_beat(record, best)) return kSkipped;
+    const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
+                                             bounds_.Sleni(), index_.linlens[record], best);
+    lane.taken.push_back(j);
     lane.scores.push_back(score);
     return score;
   }
@@ -240,7 +244,7 @@ class FastSearch : public RowSearch {
       } else {
         value = lane.scores[i];
       }
-      if (value == kSkipped || value <= state.MaxVal) continue;
+      if (value <= state.MaxVal) continue;
       state.MaxVal = value;
       const int32_t j = lane.taken[i];
       std::swap(slots[j], slots[row + 1]);
@@ -261,6 +265,7 @@ class FastSearch : public RowSearch {
   std::vector<std::unique_ptr<Lane>> lanes_;  // one per thread
   std::atomic<int> counted_{0};               // threads done with their coverage counts
   std::vector<int32_t> slot_of_;              // per record: its slot
+  int32_t row_ = 0;                           // the row being searched
   std::string Sxstrng_;
 };
 

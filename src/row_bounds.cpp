@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "similarity.h"
 
@@ -43,6 +44,11 @@ void RowBounds::load_reference(int32_t record) {
   reference_signature_ = sign(settings_, reference_);
   Sleni_ = index_.linlens[record];
   window_bits_.clear();
+  reference_sums_.assign(1, 0);
+  if (settings_.bytdif) {
+    for (int32_t i = 0; i < reference_.length; ++i)
+      reference_sums_.push_back(reference_sums_.back() + reference_.bytes[i]);
+  }
   if (gram_ == 0) return;
   for_each_window(reference_, gram_, [&](int32_t start, bool clean) {
     window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
@@ -52,13 +58,7 @@ void RowBounds::load_reference(int32_t record) {
 
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   const int32_t length = records_.candidate_length(record);
-  if (settings_.bytdif) {
-    // Each byte the longer item has beyond the shorter counts the whole
-    // byte range, so the score is at most 1000 times the length ratio.
-    if (byte_range_ <= 0) return false;
-    const int32_t own = std::max(reference_.length, 1), other = std::max(length, 1);
-    return int64_t{1000} * std::min(own, other) / std::max(own, other) <= threshold;
-  }
+  if (settings_.bytdif) return cannot_beat_by_bytes(record, length, threshold);
   const int32_t LB = std::max({reference_.length, length, 1});
   const int32_t LA = std::max(std::min(reference_.length, length), 1);
   const int64_t beat_at = (int64_t{threshold} + 1) * (LA + LB);
@@ -80,6 +80,23 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   c.covered = std::min(c.covered, covered);
   c.longest = std::min(c.longest, c.covered);
   return cannot(c);
+}
+
+// Under -b the difference sum D is at least the difference of the byte sums
+// over the compared offsets, and each byte the longer item has beyond the
+// shorter counts the whole byte range R.
+bool RowBounds::cannot_beat_by_bytes(int32_t record, int32_t length, int32_t threshold) const {
+  if (byte_range_ <= 0 || length == 0 || reference_.length == 0) return false;
+  const int32_t LA = std::min(reference_.length, length), LB = std::max(reference_.length, length);
+  const bool reference_searched = reference_.length >= length;
+  const int64_t searched_sum =
+      reference_searched ? reference_sums_[LA] : records_.prefix_sum(record, LA);
+  const int64_t pattern_sum =
+      reference_searched ? records_.prefix_sum(record, LA) : reference_sums_[LA];
+  const int64_t total = std::abs(searched_sum - pattern_sum) + int64_t{byte_range_} * (LB - LA);
+  if (total == 0) return false;
+  const int64_t full = int64_t{byte_range_} * LB;
+  return std::min<int64_t>((full - total) * 1000 / full, 999) <= threshold;
 }
 
 bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {

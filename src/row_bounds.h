@@ -35,6 +35,7 @@ class RowBounds {
     int32_t covered;  // bytes that hits could cover
     int32_t longest;  // the longest hit there could be
   };
+  bool cannot_beat_by_bytes(int32_t record, int32_t length, int32_t threshold) const;
   int32_t shared_bytes(int32_t record) const;
   Coverage coverage(int32_t record) const;
   Coverage candidate_coverage(int32_t record) const;
@@ -48,7 +49,8 @@ class RowBounds {
   const bool plain_;          // no weighting and no correlation: the score is 2000 C / (LA + LB)
   ItemView reference_{nullptr, 0};
   Signature reference_signature_;
-  std::vector<int32_t> window_bits_;  // per q-gram start: its filter bit, -1 if it holds a blank
+  std::vector<int32_t> window_bits_;     // per q-gram start: its filter bit, -1 if it holds a blank
+  std::vector<int64_t> reference_sums_;  // under -b: sums of the reference's first 0, 1, 2... bytes
   int32_t Sleni_ = 0;
 };
 
