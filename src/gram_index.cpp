@@ -11,8 +11,11 @@ namespace {
 
 // Bitsets of frequent grams are kept whole; the rest are spread per row.
 constexpr size_t kDenseBudget = size_t{16} << 20;
-// Bitset words counted together, so that their counters stay in registers.
+// Bitsets are padded to a multiple of this many words, so that threads can
+// share the counting in whole vector pairs.
 constexpr int kLanes = 8;
+// Fewer ranks than this are not worth renumbering.
+constexpr int32_t kFewestToCompact = 1024;
 
 uint32_t gram_key(const uint8_t* bytes, int32_t q) {
   uint32_t k = 0;
@@ -39,24 +42,19 @@ void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q)
-    : q_(q), count_(index.size()), words_((index.size() + 63) / 64) {
-  const int32_t padded_words = (words_ + kLanes - 1) / kLanes * kLanes;
+    : q_(q), count_(index.size()), live_count_(index.size()) {
+  length_.resize(count_);
+  read_length_.resize(count_);
+  for (int32_t record = 0; record < count_; ++record) {
+    length_[record] = records.candidate_length(record);
+    read_length_[record] = index.linlens[record];
+  }
   record_at_.resize(count_);
   std::iota(record_at_.begin(), record_at_.end(), 0);
-  std::stable_sort(record_at_.begin(), record_at_.end(), [&](int32_t a, int32_t b) {
-    return records.candidate_length(a) < records.candidate_length(b);
-  });
+  std::stable_sort(record_at_.begin(), record_at_.end(),
+                   [&](int32_t a, int32_t b) { return length_[a] < length_[b]; });
   rank_of_.resize(count_);
   for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
-  live_.assign(padded_words, 0);
-  word_shortest_.assign(words_, 0);
-  word_longest_read_.assign(words_, 0);
-  for (int32_t rank = 0; rank < count_; ++rank) {
-    const int32_t record = record_at_[rank], word = rank / 64;
-    live_[word] |= uint64_t{1} << (rank % 64);
-    if (rank % 64 == 0) word_shortest_[word] = records.candidate_length(record);
-    word_longest_read_[word] = std::max<int32_t>(word_longest_read_[word], index.linlens[record]);
-  }
 
   // Each rank's distinct grams, by key.
   std::vector<uint32_t> rank_keys;
@@ -106,6 +104,8 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   }
 
   // Grams held by more ranks than a bitset has words are cheaper kept whole.
+  const int32_t words = (count_ + 63) / 64;
+  const int32_t padded_words = (words + kLanes - 1) / kLanes * kLanes;
   std::vector<int32_t> by_holders(keys_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
@@ -113,12 +113,30 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   const size_t most_dense =
       padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
   dense_at_.assign(keys_.size(), -1);
-  size_t dense = 0;
-  for (; dense < std::min(most_dense, by_holders.size()); ++dense) {
-    if (holders[by_holders[dense]] < static_cast<uint32_t>(words_)) break;
-    dense_at_[by_holders[dense]] = static_cast<int32_t>(dense);
+  for (size_t d = 0; d < std::min(most_dense, by_holders.size()); ++d) {
+    if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
+    dense_at_[by_holders[d]] = static_cast<int32_t>(d);
+    ++dense_count_;
   }
-  dense_.assign(dense * padded_words, 0);
+  scratch_slot_.assign(keys_.size(), -1);
+  lay_out(count_);
+}
+
+// Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.
+void GramIndex::lay_out(int32_t ranks) {
+  ranks_ = ranks;
+  words_ = (ranks + 63) / 64;
+  const int32_t padded_words = (words_ + kLanes - 1) / kLanes * kLanes;
+  live_.assign(padded_words, 0);
+  word_shortest_.assign(words_, 0);
+  word_longest_read_.assign(words_, 0);
+  for (int32_t rank = 0; rank < ranks; ++rank) {
+    const int32_t record = record_at_[rank], word = rank / 64;
+    live_[word] |= uint64_t{1} << (rank % 64);
+    if (rank % 64 == 0) word_shortest_[word] = length_[record];
+    word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
+  }
+  dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
   for (size_t id = 0; id < keys_.size(); ++id) {
     if (dense_at_[id] < 0) continue;
     uint64_t* set = &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
@@ -126,9 +144,41 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
       set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
     }
   }
+  for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
+  scratch_ids_.clear();
+  scratch_.clear();
   zero_.assign(padded_words, 0);
-  scratch_slot_.assign(keys_.size(), -1);
   planes_.assign(static_cast<size_t>(padded_words) * kPlanes, 0);
+}
+
+// Renumbers the live records only, so that rows count and list over them
+// alone. Called when half of the ranks have retired, it costs about as much
+// as building the index did, all in all.
+void GramIndex::compact() {
+  std::vector<int32_t> renumbered(ranks_, -1);
+  int32_t ranks = 0;
+  for (int32_t rank = 0; rank < ranks_; ++rank) {
+    const int32_t record = record_at_[rank];
+    if (((live_[rank / 64] >> (rank % 64)) & 1) == 0) {
+      rank_of_[record] = -1;
+      continue;
+    }
+    renumbered[rank] = ranks;
+    rank_of_[record] = ranks;
+    record_at_[ranks++] = record;
+  }
+  record_at_.resize(ranks);
+  uint32_t kept = 0;
+  for (size_t id = 0; id < keys_.size(); ++id) {
+    const uint32_t begin = posting_begin_[id];
+    posting_begin_[id] = kept;
+    for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
+      if (renumbered[postings_[i]] >= 0) postings_[kept++] = renumbered[postings_[i]];
+    }
+  }
+  posting_begin_[keys_.size()] = kept;
+  postings_.resize(kept);
+  lay_out(ranks);
 }
 
 int32_t GramIndex::find(uint32_t key) const {
@@ -141,6 +191,7 @@ int32_t GramIndex::find(uint32_t key) const {
 void GramIndex::retire(int32_t record) {
   const int32_t rank = rank_of_[record];
   live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
+  if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
 }
 
 void GramIndex::prepare_row(ItemView reference) {

@@ -46,16 +46,21 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
     std::vector<std::string> texts;
-    for (int i = 0; i < 700; ++i) texts.push_back(random_record(rng));
+    for (int i = 0; i < 1200; ++i) texts.push_back(random_record(rng));
     const RecordIndex index = index_records(settings, texts);
     const PreparedRecords records(settings, index);
     const int32_t q = gram_length(settings);
     GramIndex grams(records, index, q);
     std::vector<bool> live(index.size(), true);
-    for (int row = 0; row < 40; ++row) {
-      const int32_t reference = static_cast<int32_t>(rng() % index.size());
-      grams.retire(reference);
-      live[reference] = false;
+    // Enough records retire, a dozen per row, for the index to renumber the rest.
+    for (int row = 0; row < 60; ++row) {
+      int32_t reference = 0;
+      for (int retired = 0; retired < 12; ++retired) {
+        do reference = static_cast<int32_t>(rng() % index.size());
+        while (!live[reference]);
+        grams.retire(reference);
+        live[reference] = false;
+      }
       grams.prepare_row(records.reference(reference));
       grams.count_words(0, grams.words());
       const int32_t need = static_cast<int32_t>(rng() % 12);
