@@ -28,6 +28,7 @@ constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Rows with fewer candidates are searched on one thread.
 constexpr int32_t kParallelRow = 1024;
+constexpr std::chrono::microseconds kWorthSplitting{20};
 // How far a border between stretches moves after a row, as a share of the
 // room it has.
 constexpr double kBalanceStep = 0.02;
@@ -81,7 +82,13 @@ class FastSearch : public RowSearch {
       grams_->retire(slots[row]);
       grams_->prepare_row(bounds_.reference());
     }
-    const int32_t lanes = pool_.size() > 1 && count - row - 1 >= kParallelRow ? pool_.size() : 1;
+    // Rows split between threads only while they take long enough to repay
+    // waking the others; which rows split never changes what is found.
+    const auto started = std::chrono::steady_clock::now();
+    const int32_t lanes =
+        pool_.size() > 1 && count - row - 1 >= kParallelRow && row_time_ >= kWorthSplitting
+            ? pool_.size()
+            : 1;
     auto stretch = [&](int lane) {
       if (lane == 0) return row + 1;
       if (lane == lanes) return count;
@@ -110,6 +117,9 @@ class FastSearch : public RowSearch {
     RowState state{single_};
     Sxstrng_.clear();
     for (int lane = 0; lane < lanes; ++lane) apply(slots, row, *lanes_[lane], state);
+    // A running mean of what a row would take on one thread.
+    const auto took = (std::chrono::steady_clock::now() - started) * lanes;
+    row_time_ = (row_time_ * 7 + took) / 8;
     return state.MaxVal;
   }
 
@@ -266,6 +276,7 @@ class FastSearch : public RowSearch {
   std::atomic<int> counted_{0};               // threads done with their coverage counts
   std::vector<int32_t> slot_of_;              // per record: its slot
   int32_t row_ = 0;                           // the row being searched
+  std::chrono::steady_clock::duration row_time_ = kWorthSplitting;
   std::string Sxstrng_;
 };
 

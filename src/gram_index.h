@@ -60,12 +60,13 @@ class GramIndex {
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void compact();
-  int32_t find(uint32_t key) const;                     // the gram's id, or -1
+  int32_t find(uint32_t key) const;  // the gram's id, or -1
 
   int32_t q_;
   int32_t count_;       // records
   int32_t live_count_;  // records not yet retired
-  int32_t ranks_ = 0;   // records numbered: the live ones, and those retired since the last renumbering
+  int32_t ranks_ =
+      0;  // records numbered: the live ones, and those retired since the last renumbering
   int32_t words_ = 0;
   std::vector<int32_t> length_, read_length_;  // per record: prepared and stored lengths
   std::vector<int32_t> record_at_, rank_of_;
@@ -77,7 +78,7 @@ class GramIndex {
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
   std::vector<int32_t> postings_;        // ranks holding each gram, ascending
   std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
-  int32_t dense_count_ = 0;             // grams kept as whole bitsets
+  int32_t dense_count_ = 0;              // grams kept as whole bitsets
   std::vector<uint64_t> dense_;          // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.

@@ -18,7 +18,8 @@ using ScoreTable = std::map<std::pair<std::string, std::string>, int32_t>;
 
 class TableSearch : public RowSearch {
  public:
-  TableSearch(const RecordIndex& index, ScoreTable table) : index_(index), table_(std::move(table)) {}
+  TableSearch(const RecordIndex& index, ScoreTable table)
+      : index_(index), table_(std::move(table)) {}
   int32_t search_row(Slots& slots, int32_t row, const uint8_t*) override {
     std::string reference = text(slots[row]);
     return apply_row(slots, row, [&](int32_t, int32_t record) {
@@ -43,7 +44,7 @@ struct RunResult {
 };
 
 RunResult run_with(const std::string& input, std::vector<std::string> args, ScoreTable table,
-             bool terminal = false) {
+                   bool terminal = false) {
   MemorySource source(input);
   StringSink output, diagnostics;
   Streams streams{source, output, diagnostics, terminal};
@@ -60,8 +61,7 @@ const ScoreTable kPQRS = {{{"P", "Q"}, 10}, {{"P", "R"}, 20}, {{"P", "S"}, 30},
 
 TEST(Ordering, ExchangeAtEveryImprovementDecidesTies) {
   RunResult r = run_with("P\nQ\nR\nS\n", {"-d"}, kPQRS);
-  EXPECT_EQ(r.output,
-            "   0 P\n  30 S\n   5 Q\n   7 R\n\n*** Mean value of all scores: 10 *****");
+  EXPECT_EQ(r.output, "   0 P\n  30 S\n   5 Q\n   7 R\n\n*** Mean value of all scores: 10 *****");
   EXPECT_EQ(r.status, 10);
 }
 
@@ -75,13 +75,25 @@ TEST(Ordering, HeadersAndSingleRecords) {
   };
   const std::vector<Case> cases = {
       {"only\n", {"-d"}, {}, "   0 only\n\n*** Mean value of all scores: 0 *****", 0},
-      {"a\nb\n", {"-d"}, {{{"a", "b"}, 1000}}, "   0 a\n1000 b\n\n*** Mean value of all scores: 500 *****", 500 & 0xff},
+      {"a\nb\n",
+       {"-d"},
+       {{{"a", "b"}, 1000}},
+       "   0 a\n1000 b\n\n*** Mean value of all scores: 500 *****",
+       500 & 0xff},
       {"a\nb\n", {}, {{{"a", "b"}, 999}}, "a\nb\n", 499 & 0xff},
-      {"x\nyy\n", {"-dr"}, {{{"x", "yy"}, 987}}, "   0 #       0# x\n 987 #       2# yy\n\n*** Mean value of all scores: 493 *****", 493 & 0xff},
+      {"x\nyy\n",
+       {"-dr"},
+       {{{"x", "yy"}, 987}},
+       "   0 #       0# x\n 987 #       2# yy\n\n*** Mean value of all scores: 493 *****",
+       493 & 0xff},
       {"x\nyy\n", {"-r"}, {}, "#       0# x\n#       2# yy\n", 0},
       {"", {"-d"}, {}, "\n*** Mean value of all scores: 0 *****", 0},
       {"", {}, {}, "", 0},
-      {"a\nb\nc\n", {"-d"}, {{{"a", "b"}, -5}, {{"a", "c"}, -2}, {{"b", "c"}, -1}}, "   0 a\n  -1 b\n  -1 c\n\n*** Mean value of all scores: 0 *****", 0},
+      {"a\nb\nc\n",
+       {"-d"},
+       {{{"a", "b"}, -5}, {{"a", "c"}, -2}, {{"b", "c"}, -1}},
+       "   0 a\n  -1 b\n  -1 c\n\n*** Mean value of all scores: 0 *****",
+       0},
       {"a\tb\x7f\xe9\n", {}, {}, "a b\x7f\xe9\n", 0},
   };
   for (const auto& c : cases) {
@@ -116,8 +128,8 @@ TEST(Ordering, ProgressShowsEachNewCandidatePercentage) {
 TEST(Ordering, WorkingStart) {
   Settings s;
   auto start = [&](const char* item) {
-    return std::string(reinterpret_cast<const char*>(
-        working_start(s, reinterpret_cast<const uint8_t*>(item))));
+    return std::string(
+        reinterpret_cast<const char*>(working_start(s, reinterpret_cast<const uint8_t*>(item))));
   };
   s.offs = 2;
   EXPECT_EQ(start("abcdef"), "cdef");

@@ -161,8 +161,7 @@ TEST(PseudoRecords, NewlinesAndDelimitersInsideChunks) {
   // The zero byte ends the third chunk early; the next chunk starts after it.
   EXPECT_EQ(scan(data, {"-g10,20"}).spans(), (Spans{{0, 19}, {19, 6}, {26, 10}}));
   // With -l every length counts one byte more, never past the end of input.
-  EXPECT_EQ(scan(std::string(33, 'a'), {"-g10,20", "-l"}).spans(),
-            (Spans{{0, 20}, {19, 14}}));
+  EXPECT_EQ(scan(std::string(33, 'a'), {"-g10,20", "-l"}).spans(), (Spans{{0, 20}, {19, 14}}));
   Scan big = scan(std::string(9000, 'a'), {"-g3000,4000"});
   EXPECT_EQ(big.index.size(), 2);
   EXPECT_EQ(big.index.linlens[0], 2000);
@@ -189,7 +188,8 @@ class TrickleSource : public ByteSource {
 
 TEST(RecordIndex, PipeAndMemoryGiveTheSameIndex) {
   std::string data;
-  for (int i = 0; i < 3000; ++i) data += std::string(1 + i % 37, static_cast<char>('a' + i % 26)) + (i % 7 ? "\n" : "\r\n");
+  for (int i = 0; i < 3000; ++i)
+    data += std::string(1 + i % 37, static_cast<char>('a' + i % 26)) + (i % 7 ? "\n" : "\r\n");
   for (const auto& args : std::vector<std::vector<std::string>>{{}, {"-g5,60,30"}, {"-l\r"}}) {
     Settings s = parse_arguments(args, false);
     TrickleSource pipe(data);
