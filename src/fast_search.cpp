@@ -26,7 +26,8 @@ constexpr int32_t kSkipped = INT32_MIN;
 // the candidates that threshold lists, each larger and listed anew.
 constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
-// Rows with fewer candidates are searched on one thread.
+// Rows are split between threads when they have this many candidates and
+// rows lately took this long on one thread: splitting costs a wake-up.
 constexpr int32_t kParallelRow = 1024;
 constexpr std::chrono::microseconds kWorthSplitting{20};
 // How far a border between stretches moves after a row, as a share of the
@@ -46,16 +47,15 @@ struct Lane {
   std::vector<SingleHit> hits;   // per slot taken, in single mode: its first hit
   std::vector<int32_t> block;    // slots of the next block
   std::vector<uint64_t> listed;  // slots of the stretch that may beat its best, as bits
-  alignas(64) std::atomic<int32_t> shown{-1};
-  double starts_at = 0;  // where its stretch begins, as a share of the row
+  alignas(64) std::atomic<int32_t> shown{-1};  // its best so far, for the lanes after it
+  double starts_at = 0;                        // where its stretch begins, as a share of the row
   std::chrono::steady_clock::duration busy{};
 };
 
 class FastSearch : public RowSearch {
  public:
   FastSearch(const Settings& settings, const RecordIndex& index, int threads)
-      : settings_(settings),
-        index_(index),
+      : index_(index),
         records_(settings, index),
         pool_(threads),
         single_(settings.single && !settings.bytdif),
@@ -89,31 +89,7 @@ class FastSearch : public RowSearch {
         pool_.size() > 1 && count - row - 1 >= kParallelRow && row_time_ >= kWorthSplitting
             ? pool_.size()
             : 1;
-    auto stretch = [&](int lane) {
-      if (lane == 0) return row + 1;
-      if (lane == lanes) return count;
-      return row + 1 + static_cast<int32_t>((count - row - 1) * lanes_[lane]->starts_at);
-    };
-    if (lanes == 1) {
-      if (grams_) grams_->count_words(0, grams_->words());
-      search_lane(slots, 0, stretch(0), stretch(1));
-    } else {
-      counted_.store(0);
-      // Shown bests are reset before any thread starts: a later stretch must
-      // never see an earlier row's.
-      for (int lane = 0; lane < lanes; ++lane) lanes_[lane]->shown.store(row_start());
-      pool_.run([&](int lane) {
-        if (lane < lanes) {
-          count_share(lane, lanes);
-          counted_.fetch_add(1);
-          while (counted_.load() < lanes) std::this_thread::yield();
-          const auto started = std::chrono::steady_clock::now();
-          search_lane(slots, lane, stretch(lane), stretch(lane + 1));
-          lanes_[lane]->busy = std::chrono::steady_clock::now() - started;
-        }
-      });
-      balance(lanes);
-    }
+    search_stretches(slots, row, lanes);
     RowState state{single_};
     Sxstrng_.clear();
     for (int lane = 0; lane < lanes; ++lane) apply(slots, row, *lanes_[lane], state);
@@ -126,6 +102,35 @@ class FastSearch : public RowSearch {
   std::string row_substring() const override { return Sxstrng_; }
 
  private:
+  // Counts the row's coverage, then searches its slots in one stretch per
+  // lane, each lane on its own thread.
+  void search_stretches(const Slots& slots, int32_t row, int lanes) {
+    const int32_t count = static_cast<int32_t>(slots.size());
+    auto stretch = [&](int lane) {
+      if (lane == 0) return row + 1;
+      if (lane == lanes) return count;
+      return row + 1 + static_cast<int32_t>((count - row - 1) * lanes_[lane]->starts_at);
+    };
+    if (lanes == 1) {
+      if (grams_) grams_->count_words(0, grams_->words());
+      search_lane(slots, 0, stretch(0), stretch(1));
+      return;
+    }
+    counted_.store(0);
+    // Shown bests are reset before any thread starts: a later stretch must
+    // never see an earlier row's.
+    for (int lane = 0; lane < lanes; ++lane) lanes_[lane]->shown.store(row_start());
+    pool_.run([&](int lane) {
+      count_share(lane, lanes);
+      counted_.fetch_add(1);
+      while (counted_.load() < lanes) std::this_thread::yield();
+      const auto lane_started = std::chrono::steady_clock::now();
+      search_lane(slots, lane, stretch(lane), stretch(lane + 1));
+      lanes_[lane]->busy = std::chrono::steady_clock::now() - lane_started;
+    });
+    balance(lanes);
+  }
+
   static std::optional<GramIndex> make_grams(const Settings& settings, const RecordIndex& index,
                                              const PreparedRecords& records) {
     std::optional<GramIndex> grams;
@@ -263,7 +268,6 @@ class FastSearch : public RowSearch {
     }
   }
 
-  const Settings& settings_;
   const RecordIndex& index_;
   const PreparedRecords records_;
   WorkerPool pool_;

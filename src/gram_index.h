@@ -27,13 +27,14 @@ class GramIndex {
   // The record is now a reference: it is no candidate of any later row.
   void retire(int32_t record);
 
-  // Counts, for every candidate, the reference bytes its q-grams cover.
-  // `first_word` and `end_word` let threads share the work.
+  // Counts, for every live candidate, the reference bytes its q-grams
+  // cover: prepare_row once, then count_words over all bitset words, which
+  // threads may share in ranges that start at multiples of 8.
   void prepare_row(ItemView reference);
   void count_words(int32_t first_word, int32_t end_word);
   int32_t words() const { return words_; }
 
-  // The count of the last row for the record.
+  // The count of the last row for a live record.
   int32_t covered(int32_t record) const;
 
   // Calls visit(record) for every live record whose count reaches

@@ -12,8 +12,8 @@
 
 namespace vexaro {
 
-// What a prepared item holds, in forms that give quick upper bounds. Kept
-// apart because every pair reads the first and few pairs the second.
+// What a prepared item holds, in forms that give quick upper bounds: its
+// bytes by value, and a filter of its q-grams.
 struct ByteCounts {
   static constexpr int kBuckets = 32;
   alignas(64) std::array<int16_t, kBuckets> histogram{};  // bytes by value & 31, blanks left out
