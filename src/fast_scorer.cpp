@@ -64,7 +64,7 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
 
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
     : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
-  root_.fill(-1);
+  symbol_.fill(-1);
   narrow_.windows.resize(kBitItem * (kBitItem + 1) / 2);
   wide_.windows.resize(kBitItem * (kBitItem + 1) / 2);
 }
@@ -186,61 +186,50 @@ PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate)
 }
 
 int32_t PairScorer::transition(int32_t state, uint8_t byte) const {
-  if (state == 0) return root_[byte];
-  for (int32_t e = head_[state]; e >= 0; e = edge_next_[e]) {
-    if (edge_byte_[e] == byte) return edge_to_[e];
-  }
-  return -1;
+  const int32_t symbol = symbol_[byte];
+  return symbol < 0 ? -1 : next_[static_cast<size_t>(state) * sigma_ + symbol];
 }
 
-void PairScorer::add_edge(int32_t from, uint8_t byte, int32_t to) {
-  if (from == 0) {
-    root_[byte] = to;
-    root_bytes_[root_count_++] = byte;
-    return;
-  }
-  edge_byte_[edges_] = byte;
-  edge_to_[edges_] = to;
-  edge_next_[edges_] = head_[from];
-  head_[from] = edges_++;
-}
-
+// The automaton's transitions are a dense table over the bytes the searched
+// item holds, numbered in order of first appearance.
 void PairScorer::build_automaton(ItemView searched) {
-  auto new_state = [this](int32_t length, int32_t first_end) {
+  for (int32_t i = 0; i < sigma_; ++i) symbol_[alphabet_[i]] = -1;
+  sigma_ = 0;
+  for (int32_t i = 0; i < searched.length; ++i) {
+    const uint8_t c = searched.bytes[i];
+    if (symbol_[c] < 0) {
+      symbol_[c] = static_cast<int16_t>(sigma_);
+      alphabet_[sigma_++] = c;
+    }
+  }
+  const size_t row = static_cast<size_t>(sigma_);
+  if (next_.size() < (2 * static_cast<size_t>(searched.length) + 2) * row) {
+    next_.resize((2 * static_cast<size_t>(searched.length) + 2) * row);
+  }
+  auto edges = [&](int32_t state) { return next_.data() + state * row; };
+  auto new_state = [&](int32_t length, int32_t first_end) {
     len_[states_] = length;
     first_end_[states_] = first_end;
-    head_[states_] = -1;
+    std::fill_n(edges(states_), row, int16_t{-1});
     return states_++;
   };
-  states_ = edges_ = 0;
-  for (int32_t i = 0; i < root_count_; ++i) root_[root_bytes_[i]] = -1;
-  root_count_ = 0;
+  states_ = 0;
   int32_t last = new_state(0, -1);
   link_[last] = -1;
   for (int32_t i = 0; i < searched.length; ++i) {
-    const uint8_t c = searched.bytes[i];
+    const int32_t c = symbol_[searched.bytes[i]];
     const int32_t cur = new_state(len_[last] + 1, i);
     int32_t p = last;
-    for (; p != -1 && transition(p, c) == -1; p = link_[p]) add_edge(p, c, cur);
+    for (; p != -1 && edges(p)[c] < 0; p = link_[p]) edges(p)[c] = static_cast<int16_t>(cur);
     if (p == -1) {
       link_[cur] = 0;
-    } else if (const int32_t q = transition(p, c); len_[p] + 1 == len_[q]) {
+    } else if (const int32_t q = edges(p)[c]; len_[p] + 1 == len_[q]) {
       link_[cur] = q;
     } else {
       const int32_t clone = new_state(len_[p] + 1, first_end_[q]);
       link_[clone] = link_[q];
-      for (int32_t e = head_[q]; e >= 0; e = edge_next_[e])
-        add_edge(clone, edge_byte_[e], edge_to_[e]);
-      for (; p != -1; p = link_[p]) {
-        if (p == 0) {
-          if (root_[c] == q) root_[c] = clone;
-          break;
-        }
-        int32_t e = head_[p];
-        while (edge_byte_[e] != c) e = edge_next_[e];
-        if (edge_to_[e] != q) break;
-        edge_to_[e] = clone;
-      }
+      std::copy_n(edges(q), row, edges(clone));
+      for (; p != -1 && edges(p)[c] == q; p = link_[p]) edges(p)[c] = static_cast<int16_t>(clone);
       link_[q] = link_[cur] = clone;
     }
     last = cur;

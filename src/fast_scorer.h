@@ -90,7 +90,6 @@ class PairScorer {
   void build_automaton(ItemView searched);
   void chain_grams(ItemView searched);
   int32_t transition(int32_t state, uint8_t byte) const;
-  void add_edge(int32_t from, uint8_t byte, int32_t to);
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
@@ -100,20 +99,18 @@ class PairScorer {
   // positions instead of an automaton.
   static constexpr int kBitItem = 128;
   static constexpr int kStates = 2 * kRoom;
-  static constexpr int kEdges = 4 * kRoom;
   static constexpr int kWords = (kRoom + 63) / 64;
 
   const Settings& settings_;
   const RecordStats& stats_;
   int32_t minscan_;
-  // Suffix automaton of the searched item; outgoing edges in per-state lists.
-  std::array<int32_t, kStates> len_{}, link_{}, first_end_{}, head_{};
-  std::array<int32_t, kEdges> edge_next_{}, edge_to_{};
-  std::array<uint8_t, kEdges> edge_byte_{};
-  std::array<int32_t, 256> root_{};        // the root's edges, by byte: it has the most
-  std::array<uint8_t, 256> root_bytes_{};  // bytes with a root edge, to clear them
-  int32_t root_count_ = 0;
-  int32_t states_ = 0, edges_ = 0;
+  // Suffix automaton of the searched item.
+  std::array<int32_t, kStates> len_{}, link_{}, first_end_{};
+  std::array<int16_t, 256> symbol_{};    // per byte: its number in the searched item, or -1
+  std::array<uint8_t, 256> alphabet_{};  // the bytes the searched item holds
+  int32_t sigma_ = 0;                    // how many
+  std::vector<int16_t> next_;            // per state and symbol: the next state, or -1
+  int32_t states_ = 0;
   std::array<uint8_t, kRoom> automaton_of_{};  // the item the automaton was built for
   int32_t automaton_length_ = -1;
   // Per position of the searched item, the next one starting with the same
