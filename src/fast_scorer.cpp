@@ -77,8 +77,7 @@ int32_t PairScorer::statistics(const Arranged& a) {
   }
   if (LB <= kBitItem) {
     bit_width_ = LB <= 64 ? 64 : 128;
-    const int32_t lcs = bit_width_ == 64 ? bit_statistics(a, narrow_) : bit_statistics(a, wide_);
-    return lcs;
+    return bit_width_ == 64 ? bit_statistics(a, narrow_) : bit_statistics(a, wide_);
   }
   bit_width_ = 0;
   // A row's reference is searched against many candidates: keep its automaton.
@@ -103,12 +102,16 @@ int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   lookup.blanked = 0;
   Mask ends = 0;  // where pattern[front..i-1] ends in the searched item
   for (int32_t i = 0, front = 0; i < LA; ++i) {
-    Mask next = front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
+    // Where pattern[front..i] ends, from where pattern[front..i-1] does.
+    auto extended = [&] {
+      return front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
+    };
+    Mask next = extended();
     while (next == 0 && front < i) {
       ++front;
       ends = lookup.occurs[pattern[front]];
       for (int32_t k = front + 1; k < i; ++k) ends = (ends << 1) & lookup.occurs[pattern[k]];
-      next = front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
+      next = extended();
     }
     if (next == 0) front = i + 1;
     ends = next;

@@ -139,10 +139,7 @@ void GramIndex::lay_out(int32_t ranks) {
   dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
   for (size_t id = 0; id < keys_.size(); ++id) {
     if (dense_at_[id] < 0) continue;
-    uint64_t* set = &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
-    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
-      set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
-    }
+    spread(id, &dense_[static_cast<size_t>(dense_at_[id]) * padded_words]);
   }
   for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
   scratch_ids_.clear();
@@ -194,6 +191,13 @@ void GramIndex::retire(int32_t record) {
   if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
 }
 
+// Sets the bits of the ranks holding the gram.
+void GramIndex::spread(int32_t id, uint64_t* set) const {
+  for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
+    set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
+  }
+}
+
 void GramIndex::prepare_row(ItemView reference) {
   // Clear the previous row's spread bitsets through their postings.
   const size_t padded_words = zero_.size();
@@ -217,12 +221,8 @@ void GramIndex::prepare_row(ItemView reference) {
   if (scratch_.size() < scratch_ids_.size() * padded_words) {
     scratch_.resize(scratch_ids_.size() * padded_words, 0);
   }
-  for (size_t s = 0; s < scratch_ids_.size(); ++s) {
-    const int32_t id = scratch_ids_[s];
-    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
-      scratch_[s * padded_words + postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
-    }
-  }
+  for (size_t s = 0; s < scratch_ids_.size(); ++s)
+    spread(scratch_ids_[s], &scratch_[s * padded_words]);
   auto bitset_of = [&](int32_t id) -> const uint64_t* {
     if (id < 0) return nullptr;
     if (dense_at_[id] >= 0) return &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];

@@ -60,6 +60,7 @@ class GramIndex {
   static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
+  void spread(int32_t id, uint64_t* set) const;
   void compact();
   int32_t find(uint32_t key) const;  // the gram's id, or -1
 

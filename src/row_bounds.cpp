@@ -49,7 +49,8 @@ void RowBounds::load_reference(int32_t record) {
     for (int32_t i = 0; i < reference_.length; ++i)
       reference_sums_.push_back(reference_sums_.back() + reference_.bytes[i]);
   }
-  if (gram_ == 0) return;
+  // Only single mode walks the reference's windows against a candidate's filter.
+  if (gram_ == 0 || !settings_.single) return;
   for_each_window(reference_, gram_, [&](int32_t start, bool clean) {
     window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start, gram_))
                                  : -1);

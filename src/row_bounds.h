@@ -49,7 +49,7 @@ class RowBounds {
   const bool plain_;          // no weighting and no correlation: the score is 2000 C / (LA + LB)
   ItemView reference_{nullptr, 0};
   Signature reference_signature_;
-  std::vector<int32_t> window_bits_;     // per q-gram start: its filter bit, -1 if it holds a blank
+  std::vector<int32_t> window_bits_;  // single mode: per q-gram start its filter bit, -1 if blank
   std::vector<int64_t> reference_sums_;  // under -b: sums of the reference's first 0, 1, 2... bytes
   int32_t Sleni_ = 0;
 };
