@@ -55,9 +55,9 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     counted_[record] = signature.counted;
     counts_[record] = signature.counts;
     grams_[record] = signature.grams;
+    const ItemView item = candidate(record);
     eighth_sums_at_[record] = static_cast<uint32_t>(eighth_sums_.size());
     if (settings.bytdif) {
-      const ItemView item = candidate(record);
       uint32_t sum = 0;
       for (int32_t i = 0; i <= item.length; ++i) {
         if (i % 8 == 0) eighth_sums_.push_back(sum);
@@ -66,7 +66,6 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     }
     window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
     if (q > 0) {
-      const ItemView item = candidate(record);
       for_each_window(item, q, [&](int32_t start, bool clean) {
         window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q))
                                      : kNoBit);
