@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "prepared_records.h"
+
 namespace vexaro {
 namespace {
 
@@ -295,8 +297,7 @@ void PairScorer::chain_grams(ItemView searched) {
   constexpr uint32_t kSlots = static_cast<uint32_t>(kGramSlots);
   gram_key_.fill(UINT32_MAX);
   for (int32_t h = searched.length - kChainGram; h >= 0; --h) {
-    const uint32_t key = (uint32_t{searched.bytes[h]} << 16) |
-                         (uint32_t{searched.bytes[h + 1]} << 8) | searched.bytes[h + 2];
+    const uint32_t key = gram_key(searched.bytes + h, kChainGram);
     uint32_t slot = (key * 0x9E3779B1u) >> 20;
     while (gram_key_[slot] != UINT32_MAX && gram_key_[slot] != key) slot = (slot + 1) % kSlots;
     next_same_gram_[h] = gram_key_[slot] == key ? gram_last_[slot] : -1;

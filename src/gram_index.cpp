@@ -17,12 +17,6 @@ constexpr int kLanes = 8;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
-uint32_t gram_key(const uint8_t* bytes, int32_t q) {
-  uint32_t k = 0;
-  for (int32_t i = 0; i < q; ++i) k = (k << 8) | bytes[i];
-  return k;
-}
-
 // Two bitset words, counted together in one vector register.
 using Pair = uint64_t __attribute__((vector_size(16)));
 

@@ -33,6 +33,12 @@ struct Signature {
 int32_t gram_length(const Settings& settings);
 // The filter bit of the q-gram at `bytes`.
 uint32_t gram_bit(const uint8_t* bytes, int32_t q);
+// The q-gram at `bytes` (q <= 4) as one number, its bytes in order.
+inline uint32_t gram_key(const uint8_t* bytes, int32_t q) {
+  uint32_t k = 0;
+  for (int32_t i = 0; i < q; ++i) k = (k << 8) | bytes[i];
+  return k;
+}
 
 Signature sign(const Settings& settings, ItemView item);
 
