@@ -21,7 +21,7 @@ namespace {
 
 // A candidate whose bound showed it cannot beat the best before it.
 constexpr int32_t kSkipped = INT32_MIN;
-// A stretch of a row is searched in blocks: the first in slot order, whose
+// A lane's share of a row is searched in blocks: the first in slot order, whose
 // best soon makes a threshold that prunes most of the rest; then blocks of
 // the candidates that threshold lists, each larger and listed anew.
 constexpr int32_t kFirstBlock = 128;
@@ -30,25 +30,36 @@ constexpr int32_t kLargestBlock = 1 << 14;
 // rows lately took this long on one thread: splitting costs a wake-up.
 constexpr int32_t kParallelRow = 1024;
 constexpr std::chrono::microseconds kWorthSplitting{20};
-// How far a border between stretches moves after a row, as a share of the
+// How far a border between shares moves after a row, as a share of the
 // room it has.
 constexpr double kBalanceStep = 0.02;
-// Candidates a thread scores between looks at the best of the threads before.
+// Candidates a lane scores between looks at the bests the others have shown.
 constexpr int32_t kTurn = 8;
 
-// One thread's share of a row: a stretch of slots, searched in slot order
-// against its own best and the best the stretches before it have shown.
-// What it finds is applied after all stretches are searched, in slot order,
-// so the outcome is that of a one-by-one search.
+// A lane's best at the moment a slot raised it.
+struct Shown {
+  int32_t slot;
+  int32_t best;
+};
+
+// One thread's share of a row: the candidates of a range of the gram
+// index's bitset words, or without an index a stretch of slots, searched in
+// slot order against its own best and the bests the other lanes showed
+// before each slot. What it finds is applied after all lanes are done, in
+// slot order, so the outcome is that of a one-by-one search.
 struct Lane {
   std::unique_ptr<PairScorer> scorer;
   std::vector<int32_t> taken;    // slots scored, ascending
   std::vector<int32_t> scores;   // per slot taken: its score, or a value not above the best before
   std::vector<SingleHit> hits;   // per slot taken, in single mode: its first hit
   std::vector<int32_t> block;    // slots of the next block
-  std::vector<uint64_t> listed;  // slots of the stretch that may beat its best, as bits
-  alignas(64) std::atomic<int32_t> shown{-1};  // its best so far, for the lanes after it
-  double starts_at = 0;                        // where its stretch begins, as a share of the row
+  std::vector<uint64_t> listed;  // slots of the share that may beat its best, as bits
+  int32_t from = 0, to = 0;      // the slots it searches
+  int32_t first_word = 0, end_word = 0;             // the bitset words whose candidates are its own
+  std::vector<Shown> shown;                         // each rise of its best, in slot order
+  alignas(64) std::atomic<int32_t> shown_count{0};  // entries of `shown` the others may read
+  std::vector<int32_t> read;                        // per lane: its entries already counted on
+  double starts_at = 0;  // where its share begins, as a share of the slots or of the words
   std::chrono::steady_clock::duration busy{};
 };
 
@@ -65,6 +76,8 @@ class FastSearch : public RowSearch {
       auto lane = std::make_unique<Lane>();
       lane->scorer = std::make_unique<PairScorer>(settings, index.stats);
       lane->listed.assign(index.size() / 64 + 1, 0);
+      lane->shown.resize(index.size());
+      lane->read.resize(pool_.size());
       lane->starts_at = static_cast<double>(t) / pool_.size();
       lanes_.push_back(std::move(lane));
     }
@@ -89,46 +102,59 @@ class FastSearch : public RowSearch {
         pool_.size() > 1 && count - row - 1 >= kParallelRow && row_time_ >= kWorthSplitting
             ? pool_.size()
             : 1;
-    search_stretches(slots, row, lanes);
-    RowState state{single_};
-    Sxstrng_.clear();
-    for (int lane = 0; lane < lanes; ++lane) apply(slots, row, *lanes_[lane], state);
+    search_shares(slots, row, lanes);
+    const int32_t best = apply(slots, row, lanes);
     // A running mean of what a row would take on one thread.
     const auto took = (std::chrono::steady_clock::now() - started) * lanes;
     row_time_ = (row_time_ * 7 + took) / 8;
-    return state.MaxVal;
+    return best;
   }
 
   std::string row_substring() const override { return Sxstrng_; }
 
  private:
-  // Counts the row's coverage, then searches its slots in one stretch per
-  // lane, each lane on its own thread.
-  void search_stretches(const Slots& slots, int32_t row, int lanes) {
-    const int32_t count = static_cast<int32_t>(slots.size());
-    auto stretch = [&](int lane) {
-      if (lane == 0) return row + 1;
-      if (lane == lanes) return count;
-      return row + 1 + static_cast<int32_t>((count - row - 1) * lanes_[lane]->starts_at);
-    };
+  // Searches the row in one share per lane, each lane on its own thread.
+  void search_shares(const Slots& slots, int32_t row, int lanes) {
+    share_out(row, static_cast<int32_t>(slots.size()), lanes);
     if (lanes == 1) {
-      if (grams_) grams_->count_words(0, grams_->words());
-      search_lane(slots, 0, stretch(0), stretch(1));
+      search_lane(slots, 0, 1);
       return;
     }
-    counted_.store(0);
-    // Shown bests are reset before any thread starts: a later stretch must
-    // never see an earlier row's.
-    for (int lane = 0; lane < lanes; ++lane) lanes_[lane]->shown.store(row_start());
     pool_.run([&](int lane) {
-      count_share(lane, lanes);
-      counted_.fetch_add(1);
-      while (counted_.load() < lanes) std::this_thread::yield();
       const auto lane_started = std::chrono::steady_clock::now();
-      search_lane(slots, lane, stretch(lane), stretch(lane + 1));
+      search_lane(slots, lane, lanes);
       lanes_[lane]->busy = std::chrono::steady_clock::now() - lane_started;
     });
     balance(lanes);
+  }
+
+  // Gives each lane its share of the row: with an index, the candidates of
+  // a range of bitset words, whose counts it makes itself; without one, a
+  // stretch of slots. Shown bests are reset before any thread starts: a
+  // lane must never count on an earlier row's.
+  void share_out(int32_t row, int32_t count, int lanes) {
+    const int32_t words = grams_ ? grams_->words() : 0;
+    auto border = [&](int lane, int32_t size) {
+      if (lane == 0) return 0;
+      if (lane == lanes) return size;
+      return static_cast<int32_t>(size * lanes_[lane]->starts_at);
+    };
+    for (int index = 0; index < lanes; ++index) {
+      Lane& lane = *lanes_[index];
+      lane.shown_count.store(0, std::memory_order_relaxed);
+      std::fill(lane.read.begin(), lane.read.end(), 0);
+      if (grams_) {
+        lane.from = row + 1;
+        lane.to = count;
+        // Borders fall on whole cache lines of the bitsets, 8 words, so that
+        // lanes never write to the same line.
+        lane.first_word = index == 0 ? 0 : border(index, words) / 8 * 8;
+        lane.end_word = index + 1 == lanes ? words : border(index + 1, words) / 8 * 8;
+      } else {
+        lane.from = row + 1 + border(index, count - row - 1);
+        lane.to = row + 1 + border(index + 1, count - row - 1);
+      }
+    }
   }
 
   static std::optional<GramIndex> make_grams(const Settings& settings, const RecordIndex& index,
@@ -139,8 +165,8 @@ class FastSearch : public RowSearch {
     return grams;
   }
 
-  // Moves the borders between stretches towards the lanes that finished
-  // first: the work of a row is far from even along its slots. Only the
+  // Moves the borders between shares towards the lanes that finished
+  // first: the work of a row is far from even across its shares. Only the
   // time a run takes depends on where the borders are.
   void balance(int lanes) {
     for (int lane = 1; lane < lanes; ++lane) {
@@ -156,41 +182,66 @@ class FastSearch : public RowSearch {
   // What the first candidate of a row must beat.
   int32_t row_start() const { return single_ ? 0 : -1; }
 
-  // This thread's share of the row's coverage counts.
-  void count_share(int lane, int lanes) {
-    if (!grams_) return;
-    const int32_t words = grams_->words();
-    const int32_t share = (words / lanes + 7) / 8 * 8;
-    grams_->count_words(std::min(words, lane * share),
-                        lane + 1 == lanes ? words : std::min(words, (lane + 1) * share));
+  // Whether the candidate is the lane's to search.
+  bool owns(const Lane& lane, int32_t record) const {
+    if (!grams_) return true;
+    const int32_t word = grams_->word_of(record);
+    return word >= lane.first_word && word < lane.end_word;
   }
 
-  void search_lane(const Slots& slots, int index, int32_t from, int32_t to) {
+  void search_lane(const Slots& slots, int index, int lanes) {
     Lane& lane = *lanes_[index];
-    const Lane* before = index > 0 ? lanes_[index - 1].get() : nullptr;
+    if (grams_) grams_->count_words(lane.first_word, lane.end_word);
     lane.taken.clear();
     lane.scores.clear();
     lane.hits.clear();
     lane.block.clear();
     int32_t best = row_start();  // what a candidate must beat: a score, or a hit's length
-    for (int32_t j = from; j < std::min(to, from + kFirstBlock); ++j) lane.block.push_back(j);
+    for (int32_t j = lane.from;
+         j < lane.to && static_cast<int32_t>(lane.block.size()) < kFirstBlock; ++j) {
+      if (owns(lane, slots[j])) lane.block.push_back(j);
+    }
     for (int32_t size = kFirstBlock;; size = std::min(size * 4, kLargestBlock)) {
       const int32_t end = std::min(static_cast<int32_t>(lane.block.size()), size);
       if (end == 0) break;
       for (int32_t i = 0; i < end; ++i) {
-        if (before != nullptr && i % kTurn == 0) {
-          best = std::max(best, before->shown.load(std::memory_order_relaxed));
-        }
-        const int32_t found = evaluate(lane, lane.block[i], slots[lane.block[i]], best);
+        const int32_t j = lane.block[i];
+        if (lanes > 1 && i % kTurn == 0) best = std::max(best, shown_before(index, lanes, j));
+        const int32_t found = evaluate(lane, j, slots[j], best);
         if (found > best) {
           best = found;
-          lane.shown.store(best, std::memory_order_relaxed);
+          show(lane, j, best);
         }
       }
       const int32_t next = lane.block[end - 1] + 1;
-      if (next >= to) break;
-      list(lane, next, to, best);
+      if (next >= lane.to) break;
+      if (lanes > 1) best = std::max(best, shown_before(index, lanes, next));
+      list(lane, next, best);
     }
+  }
+
+  // Publishes a rise of the lane's best, for the other lanes' later slots.
+  static void show(Lane& lane, int32_t slot, int32_t best) {
+    const int32_t count = lane.shown_count.load(std::memory_order_relaxed);
+    lane.shown[count] = {slot, best};
+    lane.shown_count.store(count + 1, std::memory_order_release);
+  }
+
+  // The best the other lanes have shown at slots before `slot`: a score the
+  // row has certainly reached before it. Slots only grow, so each lane's
+  // entries are read once.
+  int32_t shown_before(int index, int lanes, int32_t slot) {
+    Lane& lane = *lanes_[index];
+    int32_t best = INT32_MIN;
+    for (int other = 0; other < lanes; ++other) {
+      if (other == index) continue;
+      const Lane& them = *lanes_[other];
+      const int32_t count = them.shown_count.load(std::memory_order_acquire);
+      int32_t& read = lane.read[other];
+      while (read < count && them.shown[read].slot < slot) ++read;
+      if (read > 0) best = std::max(best, them.shown[read - 1].best);
+    }
+    return best;
   }
 
   // Evaluates the candidate in slot j against `best`; returns what it found
@@ -217,20 +268,23 @@ class FastSearch : public RowSearch {
     return score;
   }
 
-  // Lists, in slot order, the slots from `first` to `end` whose candidate
+  // Lists, in slot order, the lane's slots from `first` on whose candidate
   // could beat `best` by its coverage; all of them without an index.
-  void list(Lane& lane, int32_t first, int32_t end, int32_t best) {
+  void list(Lane& lane, int32_t first, int32_t best) {
     lane.block.clear();
+    const int32_t end = lane.to;
     if (!grams_) {
       for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
       return;
     }
     // Marked in a bitset by slot, which then reads them out in slot order.
-    grams_->collect([&](int32_t word) { return bounds_.least_coverage(word, best); },
-                    [&](int32_t record) {
-                      const int32_t j = slot_of_[record];
-                      if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
-                    });
+    grams_->collect(
+        lane.first_word, lane.end_word,
+        [&](int32_t word) { return bounds_.least_coverage(word, best); },
+        [&](int32_t record) {
+          const int32_t j = slot_of_[record];
+          if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+        });
     for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
       for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
         lane.block.push_back(w * 64 + __builtin_ctzll(bits));
@@ -246,26 +300,44 @@ class FastSearch : public RowSearch {
     int32_t Sxmatw = 0;
   };
 
-  // Takes a lane's evaluated candidates into the row's search, in slot order.
-  void apply(Slots& slots, int32_t row, const Lane& lane, RowState& state) {
-    for (size_t i = 0; i < lane.taken.size(); ++i) {
-      int32_t value;
-      if (state.single) {
-        if (lane.hits[i].length > state.Sxmatw) {
-          state.Sxmatw = lane.hits[i].length;
-          Sxstrng_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes), state.Sxmatw);
-        }
-        value = single_score(index_.stats, state.Sxmatw);
-      } else {
-        value = lane.scores[i];
+  // Takes the lanes' evaluated candidates into the row's search, merged in
+  // slot order; returns the row's best score.
+  int32_t apply(Slots& slots, int32_t row, int lanes) {
+    RowState state{single_};
+    Sxstrng_.clear();
+    std::vector<size_t>& next = apply_next_;
+    next.assign(lanes, 0);
+    for (;;) {
+      int first = -1;
+      for (int lane = 0; lane < lanes; ++lane) {
+        const Lane& l = *lanes_[lane];
+        if (next[lane] < l.taken.size() &&
+            (first < 0 || l.taken[next[lane]] < lanes_[first]->taken[next[first]]))
+          first = lane;
       }
-      if (value <= state.MaxVal) continue;
-      state.MaxVal = value;
-      const int32_t j = lane.taken[i];
-      std::swap(slots[j], slots[row + 1]);
-      slot_of_[slots[j]] = j;
-      slot_of_[slots[row + 1]] = row + 1;
+      if (first < 0) return state.MaxVal;
+      take(slots, row, *lanes_[first], next[first]++, state);
     }
+  }
+
+  // Takes one evaluated candidate into the row's search.
+  void take(Slots& slots, int32_t row, const Lane& lane, size_t i, RowState& state) {
+    int32_t value;
+    if (state.single) {
+      if (lane.hits[i].length > state.Sxmatw) {
+        state.Sxmatw = lane.hits[i].length;
+        Sxstrng_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes), state.Sxmatw);
+      }
+      value = single_score(index_.stats, state.Sxmatw);
+    } else {
+      value = lane.scores[i];
+    }
+    if (value <= state.MaxVal) return;
+    state.MaxVal = value;
+    const int32_t j = lane.taken[i];
+    std::swap(slots[j], slots[row + 1]);
+    slot_of_[slots[j]] = j;
+    slot_of_[slots[row + 1]] = row + 1;
   }
 
   const RecordIndex& index_;
@@ -277,7 +349,7 @@ class FastSearch : public RowSearch {
   std::optional<GramIndex> grams_;
   RowBounds bounds_;
   std::vector<std::unique_ptr<Lane>> lanes_;  // one per thread
-  std::atomic<int> counted_{0};               // threads done with their coverage counts
+  std::vector<size_t> apply_next_;            // per lane: its next candidate to apply
   std::vector<int32_t> slot_of_;              // per record: its slot
   int32_t row_ = 0;                           // the row being searched
   std::chrono::steady_clock::duration row_time_ = kWorthSplitting;

@@ -11,9 +11,10 @@ namespace {
 
 // Bitsets of frequent grams are kept whole; the rest are spread per row.
 constexpr size_t kDenseBudget = size_t{16} << 20;
-// Bitsets are padded to a multiple of this many words, so that threads can
-// share the counting in whole vector pairs.
-constexpr int kLanes = 8;
+// Bitsets are padded to whole cache lines; words are counted in vector
+// pairs, and threads share the counting in whole lines.
+constexpr int kLineWords = 8;
+constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
@@ -99,7 +100,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
 
   // Grams held by more ranks than a bitset has words are cheaper kept whole.
   const int32_t words = (count_ + 63) / 64;
-  const int32_t padded_words = (words + kLanes - 1) / kLanes * kLanes;
+  const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
   std::vector<int32_t> by_holders(keys_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
@@ -120,7 +121,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
 void GramIndex::lay_out(int32_t ranks) {
   ranks_ = ranks;
   words_ = (ranks + 63) / 64;
-  const int32_t padded_words = (words_ + kLanes - 1) / kLanes * kLanes;
+  const int32_t padded_words = (words_ + kLineWords - 1) / kLineWords * kLineWords;
   live_.assign(padded_words, 0);
   word_shortest_.assign(words_, 0);
   word_longest_read_.assign(words_, 0);
@@ -192,16 +193,30 @@ void GramIndex::spread(int32_t id, uint64_t* set) const {
   }
 }
 
-void GramIndex::prepare_row(ItemView reference) {
-  // Clear the previous row's spread bitsets through their postings.
+// Sets or clears the bits of the ranks from first_rank to end_rank that
+// hold the row's rarer grams. Each thread does it for the words it counts,
+// so that the bitsets stay in the cache of the core that reads them.
+void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
   const size_t padded_words = zero_.size();
   for (size_t s = 0; s < scratch_ids_.size(); ++s) {
     const int32_t id = scratch_ids_[s];
-    scratch_slot_[id] = -1;
-    for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
-      scratch_[s * padded_words + postings_[i] / 64] = 0;
+    const int32_t* const begin = postings_.data() + posting_begin_[id];
+    const int32_t* const end = postings_.data() + posting_begin_[id + 1];
+    uint64_t* bits = &scratch_[s * padded_words];
+    for (const int32_t* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank;
+         ++p) {
+      if (set) {
+        bits[*p / 64] |= uint64_t{1} << (*p % 64);
+      } else {
+        bits[*p / 64] = 0;
+      }
     }
   }
+}
+
+void GramIndex::prepare_row(ItemView reference) {
+  const size_t padded_words = zero_.size();
+  for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
   scratch_ids_.clear();
   window_ids_.clear();
   for_each_window(reference, q_, [&](int32_t start, bool clean) {
@@ -215,8 +230,6 @@ void GramIndex::prepare_row(ItemView reference) {
   if (scratch_.size() < scratch_ids_.size() * padded_words) {
     scratch_.resize(scratch_ids_.size() * padded_words, 0);
   }
-  for (size_t s = 0; s < scratch_ids_.size(); ++s)
-    spread(scratch_ids_[s], &scratch_[s * padded_words]);
   auto bitset_of = [&](int32_t id) -> const uint64_t* {
     if (id < 0) return nullptr;
     if (dense_at_[id] >= 0) return &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
@@ -246,7 +259,10 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
     for (int32_t k = 1; k < q_; ++k) x |= load_pair(sets[k] + word);
     return x;
   };
-  for (int32_t word = first_word / kLanes * kLanes; word < end_word; word += 2) {
+  first_word = first_word / kPairWords * kPairWords;
+  end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
+  spread_rare(first_word * 64, end_word * 64, true);
+  for (int32_t word = first_word; word < end_word; word += kPairWords) {
     Pair ones{}, twos{}, fours{};
     Pair high[kPlanes - 3] = {};
     auto carry_up = [&](Pair carry) {
@@ -285,6 +301,7 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
       for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
     }
   }
+  spread_rare(first_word * 64, end_word * 64, false);
 }
 
 int32_t GramIndex::covered(int32_t record) const {

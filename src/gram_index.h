@@ -12,13 +12,31 @@
 // column into bit-sliced counters.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "fast_scorer.h"
 #include "prepared_records.h"
 
 namespace vexaro {
+
+// Allocates on cache-line borders, so that threads counting neighbouring
+// ranges of bitset words never write to the same line.
+template <class T>
+struct LineAligned {
+  using value_type = T;
+  static constexpr std::align_val_t kLine{64};
+  LineAligned() = default;
+  template <class U>
+  LineAligned(const LineAligned<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kLine)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kLine); }
+  bool operator==(const LineAligned&) const = default;
+};
+using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
 
 class GramIndex {
  public:
@@ -28,8 +46,8 @@ class GramIndex {
   void retire(int32_t record);
 
   // Counts, for every live candidate, the reference bytes its q-grams
-  // cover: prepare_row once, then count_words over all bitset words, which
-  // threads may share in ranges that start at multiples of 8.
+  // cover: prepare_row once, then count_words over every bitset word once,
+  // which threads may share in ranges that start and end at even words.
   void prepare_row(ItemView reference);
   void count_words(int32_t first_word, int32_t end_word);
   int32_t words() const { return words_; }
@@ -37,11 +55,12 @@ class GramIndex {
   // The count of the last row for a live record.
   int32_t covered(int32_t record) const;
 
-  // Calls visit(record) for every live record whose count reaches
-  // need(word), the least count that can matter in that bitset word.
+  // Calls visit(record) for every live record of the bitset words from
+  // first_word to end_word whose count reaches need(word), the least count
+  // that can matter in that word.
   template <class Need, class Visit>
-  void collect(Need&& need, Visit&& visit) const {
-    for (int32_t word = 0; word < words_; ++word) {
+  void collect(int32_t first_word, int32_t end_word, Need&& need, Visit&& visit) const {
+    for (int32_t word = first_word; word < std::min(end_word, words_); ++word) {
       uint64_t bits = live_[word];
       if (bits == 0) continue;
       bits &= reaching(word, need(word));
@@ -50,6 +69,9 @@ class GramIndex {
       }
     }
   }
+
+  // The bitset word of a live record.
+  int32_t word_of(int32_t record) const { return rank_of_[record] / 64; }
 
   // What bounds the candidates of a bitset word: the shortest prepared
   // item among them and the longest record as read.
@@ -61,6 +83,7 @@ class GramIndex {
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void spread(int32_t id, uint64_t* set) const;
+  void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();
   int32_t find(uint32_t key) const;  // the gram's id, or -1
 
@@ -72,7 +95,7 @@ class GramIndex {
   int32_t words_ = 0;
   std::vector<int32_t> length_, read_length_;  // per record: prepared and stored lengths
   std::vector<int32_t> record_at_, rank_of_;
-  std::vector<uint64_t> live_;  // per rank: not yet a reference
+  Bitsets live_;  // per rank: not yet a reference
   std::vector<int32_t> word_shortest_, word_longest_read_;
   std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
   std::vector<int32_t> id_at_;           // hash table of ids by key, -1 where empty
@@ -81,17 +104,17 @@ class GramIndex {
   std::vector<int32_t> postings_;        // ranks holding each gram, ascending
   std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
   int32_t dense_count_ = 0;              // grams kept as whole bitsets
-  std::vector<uint64_t> dense_;          // bitsets of the most frequent grams
+  Bitsets dense_;                        // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.
-  std::vector<uint64_t> zero_;
-  std::vector<uint64_t> scratch_;      // bitsets of the row's rarer grams
+  Bitsets zero_;
+  Bitsets scratch_;                    // bitsets of the row's rarer grams
   std::vector<int32_t> scratch_ids_;   // the gram of each
   std::vector<int32_t> scratch_slot_;  // per id: its bitset in scratch_, or -1
   std::vector<int32_t> window_ids_;
   std::vector<const uint64_t*> byte_sets_;  // q per covered byte
   int32_t bytes_ = 0;
-  std::vector<uint64_t> planes_;  // per word: kPlanes bit-sliced count planes
+  Bitsets planes_;  // per word: kPlanes bit-sliced count planes
 };
 
 }  // namespace vexaro

@@ -7,6 +7,16 @@
 namespace vexaro {
 namespace {
 constexpr std::chrono::microseconds kSpin{1000};
+// Waits begin with this many plain loads, some tens of microseconds: on a
+// virtual machine a pause or a yield may hand the core to the host, and
+// getting it back costs more than a short row.
+constexpr int kBusySpins = 1 << 16;
+
+template <class Waiting>
+void spin_while(Waiting&& waiting) {
+  for (int spin = 0; spin < kBusySpins && waiting(); ++spin) {
+  }
+}
 }  // namespace
 
 WorkerPool::WorkerPool(int threads) {
@@ -36,6 +46,7 @@ void WorkerPool::run(const std::function<void(int)>& job) {
   }
   wake_.notify_all();
   job(0);
+  spin_while([&] { return pending_.load(std::memory_order_acquire) != 0; });
   while (pending_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
 }
 
@@ -44,6 +55,7 @@ void WorkerPool::work(int index) {
   for (;;) {
     // Spin for a while before sleeping: waking a sleeper costs more than the
     // gap between one row's job and the next.
+    spin_while([&] { return generation_.load(std::memory_order_acquire) == seen; });
     const auto spin_until = std::chrono::steady_clock::now() + kSpin;
     for (int spin = 1; generation_.load(std::memory_order_acquire) == seen; ++spin) {
       if (spin % 64 == 0 && std::chrono::steady_clock::now() > spin_until) break;

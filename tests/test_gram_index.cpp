@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gram_index.h"
@@ -62,7 +63,10 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
         live[reference] = false;
       }
       grams.prepare_row(records.reference(reference));
-      grams.count_words(0, grams.words());
+      // Counted and listed in two ranges, as two threads share a row.
+      const int32_t split = static_cast<int32_t>(rng() % (grams.words() + 1)) / 2 * 2;
+      grams.count_words(split, grams.words());
+      grams.count_words(0, split);
       const int32_t need = static_cast<int32_t>(rng() % 12);
       std::set<int32_t> expected, listed;
       for (int32_t r = 0; r < index.size(); ++r) {
@@ -72,7 +76,14 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
         ASSERT_EQ(grams.covered(r), by_hand) << "row " << row << " record " << r;
         if (by_hand >= need) expected.insert(r);
       }
-      grams.collect([&](int32_t) { return need; }, [&](int32_t r) { listed.insert(r); });
+      for (auto [first, end] : {std::pair{0, split}, std::pair{split, grams.words()}}) {
+        grams.collect(
+            first, end, [&](int32_t) { return need; },
+            [&](int32_t r) {
+              EXPECT_TRUE(grams.word_of(r) >= first && grams.word_of(r) < end);
+              listed.insert(r);
+            });
+      }
       ASSERT_EQ(listed, expected) << "row " << row;
     }
   }
