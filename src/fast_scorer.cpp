@@ -93,38 +93,35 @@ int32_t PairScorer::statistics(const Arranged& a) {
   return matching_statistics(a.pattern);
 }
 
-// The longest piece ending at each pattern byte, from the end positions of
-// the current piece in the searched item: a piece that cannot be extended
-// loses bytes at its front until it can.
+// The longest piece starting at each pattern byte, from the start positions
+// of the current piece in the searched item, walking the pattern backwards:
+// a piece that cannot be extended at its front loses bytes at its back until
+// it can.
 template <class Mask>
 int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
   const uint8_t* pattern = a.pattern.bytes;
   for (int32_t h = 0; h < LB; ++h) lookup.occurs[a.searched.bytes[h]] |= Mask{1} << h;
   lookup.blanked = 0;
-  Mask ends = 0;  // where pattern[front..i-1] ends in the searched item
-  for (int32_t i = 0, front = 0; i < LA; ++i) {
-    // Where pattern[front..i] ends, from where pattern[front..i-1] does.
+  Mask starts = 0;  // where pattern[i+1..back] starts in the searched item
+  int32_t lcs = 0;
+  for (int32_t i = LA - 1, back = LA - 1; i >= 0; --i) {
+    // Where pattern[i..back] starts, from where pattern[i+1..back] does.
     auto extended = [&] {
-      return front == i ? lookup.occurs[pattern[i]] : (ends << 1) & lookup.occurs[pattern[i]];
+      return back == i ? lookup.occurs[pattern[i]] : (starts >> 1) & lookup.occurs[pattern[i]];
     };
     Mask next = extended();
-    while (next == 0 && front < i) {
-      ++front;
-      ends = lookup.occurs[pattern[front]];
-      for (int32_t k = front + 1; k < i; ++k) ends = (ends << 1) & lookup.occurs[pattern[k]];
+    while (next == 0 && back > i) {
+      --back;
+      starts = lookup.occurs[pattern[back]];
+      for (int32_t k = back - 1; k > i; --k) starts = (starts >> 1) & lookup.occurs[pattern[k]];
       next = extended();
     }
-    if (next == 0) front = i + 1;
-    ends = next;
-    end_len_[i] = i + 1 - front;
-  }
-  int32_t lcs = 0;
-  for (int32_t P = 0, i = -1; P < LA; ++P) {
-    while (i + 1 < LA && i + 1 - end_len_[i + 1] + 1 <= P) ++i;
-    start_len_[P] = std::max(0, i - P + 1);
-    lcs = std::max(lcs, start_len_[P]);
-    window_at_[P] = -1;
+    if (next == 0) back = i - 1;
+    starts = next;
+    start_len_[i] = back - i + 1;
+    lcs = std::max(lcs, start_len_[i]);
+    window_at_[i] = -1;
   }
   windows_used_ = 0;
   return lcs;
