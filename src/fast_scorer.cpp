@@ -77,20 +77,28 @@ int32_t PairScorer::statistics(const Arranged& a) {
   for (int32_t P = LA - 1; P >= 0; --P) {
     blank_free_[P] = a.pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
   }
+  through_pattern_ = false;
   if (LB <= kBitItem) {
     bit_width_ = LB <= 64 ? 64 : 128;
     return bit_width_ == 64 ? bit_statistics(a, narrow_) : bit_statistics(a, wide_);
   }
   bit_width_ = 0;
-  // A row's reference is searched against many candidates: keep its automaton.
-  if (a.searched.length != automaton_length_ ||
-      std::memcmp(a.searched.bytes, automaton_of_.data(), automaton_length_) != 0) {
-    build_automaton(a.searched);
-    chain_grams(a.searched);
-    std::memcpy(automaton_of_.data(), a.searched.bytes, a.searched.length);
-    automaton_length_ = a.searched.length;
+  // A row's reference meets many candidates: keep its automaton, and walk a
+  // longer candidate through it rather than build the candidate's. Windows
+  // are then found through the candidate's q-gram chains, which only serve
+  // windows as long as a q-gram.
+  through_pattern_ = a.reference_is_pattern && minscan_ >= kChainGram;
+  const ItemView indexed = through_pattern_ ? a.pattern : a.searched;
+  if (indexed.length != automaton_length_ ||
+      std::memcmp(indexed.bytes, automaton_of_.data(), automaton_length_) != 0) {
+    build_automaton(indexed);
+    automaton_chains_.build(indexed);
+    std::memcpy(automaton_of_.data(), indexed.bytes, indexed.length);
+    automaton_length_ = indexed.length;
   }
-  return matching_statistics(a.pattern);
+  if (!through_pattern_) return matching_statistics(a.pattern);
+  searched_chains_.build(a.searched);
+  return statistics_through_pattern(a);
 }
 
 // The longest piece starting at each pattern byte, from the start positions
@@ -166,6 +174,7 @@ void PairScorer::end_pair(const Arranged& a) {
 int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) {
   if (bit_width_ == 64) return bit_occurrence(narrow_, a, P, L);
   if (bit_width_ == 128) return bit_occurrence(wide_, a, P, L);
+  if (through_pattern_) return chained_occurrence(a, P, L);
   return first_occurrence(a, P, L);
 }
 
@@ -180,8 +189,11 @@ void PairScorer::blank_hit(int32_t H, int32_t L) {
 }
 
 PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate) const {
-  Arranged a{reference, candidate};
-  if (candidate.length > reference.length) std::swap(a.searched, a.pattern);
+  Arranged a{reference, candidate, false};
+  if (candidate.length > reference.length) {
+    std::swap(a.searched, a.pattern);
+    a.reference_is_pattern = true;
+  }
   if (a.searched.length == 0) a.searched = {kBlankItem, 1};
   if (a.pattern.length == 0) a.pattern = {kBlankItem, 1};
   return a;
@@ -216,11 +228,13 @@ void PairScorer::build_automaton(ItemView searched) {
     return states_++;
   };
   states_ = 0;
+  states_ordered_ = false;
   int32_t last = new_state(0, -1);
   link_[last] = -1;
   for (int32_t i = 0; i < searched.length; ++i) {
     const int32_t c = symbol_[searched.bytes[i]];
     const int32_t cur = new_state(len_[last] + 1, i);
+    prefix_state_[i] = cur;
     int32_t p = last;
     for (; p != -1 && edges(p)[c] < 0; p = link_[p]) edges(p)[c] = static_cast<int16_t>(cur);
     if (p == -1) {
@@ -258,8 +272,12 @@ int32_t PairScorer::matching_statistics(ItemView pattern) {
     end_len_[i] = length;
     end_state_[i] = state;
   }
-  // The longest piece from P ends at the last i whose longest occurring
-  // piece ending at i starts at or before P; those starts never decrease.
+  return starts_from_ends(LA);
+}
+
+// The longest piece from P ends at the last i whose longest occurring piece
+// ending at i starts at or before P; those starts never decrease.
+int32_t PairScorer::starts_from_ends(int32_t LA) {
   int32_t lcs = 0;
   for (int32_t P = 0, i = -1; P < LA; ++P) {
     while (i + 1 < LA && i + 1 - end_len_[i + 1] + 1 <= P) ++i;
@@ -279,7 +297,8 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
   // the places that begin with the same q-gram.
   const int32_t LB = a.searched.length;
   if (L >= kChainGram) {
-    for (int32_t h = next_same_gram_[H]; h >= 0 && h + L <= LB; h = next_same_gram_[h]) {
+    const auto& next = automaton_chains_.next;
+    for (int32_t h = next[H]; h >= 0 && h + L <= LB; h = next[h]) {
       if (std::memcmp(searched_.data() + h, window, L) == 0) return h;
     }
     return -1;
@@ -290,17 +309,84 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
              : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
 }
 
-void PairScorer::chain_grams(ItemView searched) {
-  constexpr uint32_t kSlots = static_cast<uint32_t>(kGramSlots);
-  gram_key_.fill(UINT32_MAX);
-  for (int32_t h = searched.length - kChainGram; h >= 0; --h) {
-    const uint32_t key = gram_key(searched.bytes + h, kChainGram);
-    uint32_t slot = (key * 0x9E3779B1u) >> 20;
-    while (gram_key_[slot] != UINT32_MAX && gram_key_[slot] != key) slot = (slot + 1) % kSlots;
-    next_same_gram_[h] = gram_key_[slot] == key ? gram_last_[slot] : -1;
-    gram_key_[slot] = key;
-    gram_last_[slot] = h;
+void PairScorer::GramChains::build(ItemView item) {
+  key.fill(UINT32_MAX);
+  for (int32_t h = item.length - kChainGram; h >= 0; --h) {
+    const uint32_t gram = gram_key(item.bytes + h, kChainGram);
+    uint32_t slot = (gram * 0x9E3779B1u) >> 20;
+    while (key[slot] != UINT32_MAX && key[slot] != gram) slot = (slot + 1) % kSlots;
+    next[h] = key[slot] == gram ? first[slot] : -1;
+    key[slot] = gram;
+    first[slot] = h;
   }
+}
+
+int32_t PairScorer::GramChains::first_of(uint32_t gram) const {
+  for (uint32_t slot = (gram * 0x9E3779B1u) >> 20;; slot = (slot + 1) % kSlots) {
+    if (key[slot] == gram) return first[slot];
+    if (key[slot] == UINT32_MAX) return -1;
+  }
+}
+
+// Orders the automaton's states by length, so that each comes after its
+// suffix link.
+void PairScorer::order_states() {
+  const int32_t longest = automaton_length_;
+  std::fill_n(length_count_.begin(), longest + 1, 0);
+  for (int32_t v = 0; v < states_; ++v) ++length_count_[len_[v]];
+  for (int32_t length = 1; length <= longest; ++length)
+    length_count_[length] += length_count_[length - 1];
+  for (int32_t v = states_ - 1; v >= 0; --v) by_state_length_[--length_count_[len_[v]]] = v;
+  states_ordered_ = true;
+}
+
+// The pattern's matching statistics from the searched item walked through
+// the pattern's automaton: the walk finds, per state, the longest piece of
+// its class that occurs in the searched item; an occurring piece makes every
+// suffix of it occur; and the longest occurring piece ending at a pattern
+// byte is the longest found along the suffix links of its prefix state.
+int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
+  if (!states_ordered_) order_states();
+  std::fill_n(found_.begin(), states_, 0);
+  for (int32_t h = 0, state = 0, length = 0; h < a.searched.length; ++h) {
+    const uint8_t c = a.searched.bytes[h];
+    int32_t next = transition(state, c);
+    while (next == -1 && state != 0) {
+      state = link_[state];
+      length = len_[state];
+      next = transition(state, c);
+    }
+    if (next == -1) {
+      length = 0;
+    } else {
+      state = next;
+      ++length;
+    }
+    found_[state] = std::max(found_[state], length);
+  }
+  for (int32_t k = states_ - 1; k > 0; --k) {
+    const int32_t v = by_state_length_[k];
+    if (found_[v] > 0) found_[link_[v]] = len_[link_[v]];
+  }
+  for (int32_t k = 1; k < states_; ++k) {
+    const int32_t v = by_state_length_[k];
+    if (found_[v] == 0) found_[v] = found_[link_[v]];
+  }
+  for (int32_t i = 0; i < a.pattern.length; ++i) end_len_[i] = found_[prefix_state_[i]];
+  return starts_from_ends(a.pattern.length);
+}
+
+// The first place in the blanked searched item where the window occurs,
+// among those that begin with its q-gram.
+int32_t PairScorer::chained_occurrence(const Arranged& a, int32_t P, int32_t L) const {
+  const uint8_t* window = a.pattern.bytes + P;
+  const int32_t LB = a.searched.length;
+  const auto& next = searched_chains_.next;
+  for (int32_t h = searched_chains_.first_of(gram_key(window, kChainGram)); h >= 0 && h + L <= LB;
+       h = next[h]) {
+    if (std::memcmp(searched_.data() + h, window, L) == 0) return h;
+  }
+  return -1;
 }
 
 int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj,

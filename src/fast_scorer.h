@@ -6,7 +6,9 @@
 // that occurs in the searched item (matching statistics). Searched items of up
 // to 128 bytes are indexed as one bitset of positions per byte value; longer
 // ones by a suffix automaton, which is kept while the same item is searched
-// again (a row's reference). The doubling probe that picks the start length
+// again (a row's reference). A candidate longer than the reference is walked
+// through the reference's kept automaton instead, which gives the same
+// statistics without an automaton per pair. The doubling probe that picks the start length
 // only asks whether some piece of each probe length occurs, so the longest
 // common substring decides it. The descending scan then visits only the
 // windows (P, L) whose piece occurs at all: blanking found pieces only
@@ -62,8 +64,22 @@ class PairScorer {
   SingleHit single_hit(ItemView reference, ItemView candidate);
 
  private:
+  static constexpr int kRoom = kMaxPrepared + 8;
   struct Arranged {
     ItemView searched, pattern;  // the longer item is searched; empty ones are blank
+    bool reference_is_pattern;   // the candidate is the longer item
+  };
+  // Per position of an item, the next one starting with the same q-gram,
+  // or -1; from a small open-addressing table of q-grams, which also holds
+  // each q-gram's first position.
+  static constexpr int kChainGram = 3;
+  struct GramChains {
+    static constexpr int kSlots = 4096;
+    std::array<int32_t, kRoom> next;
+    std::array<uint32_t, kSlots> key;
+    std::array<int32_t, kSlots> first;
+    void build(ItemView item);
+    int32_t first_of(uint32_t gram) const;  // or -1
   };
   Arranged arrange(ItemView reference, ItemView candidate) const;
   // Fills start_len_ and blank_free_ for the pattern; returns the longest
@@ -88,13 +104,15 @@ class PairScorer {
   int32_t occurrence(const Arranged& a, int32_t P, int32_t L);
   void blank_hit(int32_t H, int32_t L);
   void build_automaton(ItemView searched);
-  void chain_grams(ItemView searched);
+  void order_states();
+  int32_t statistics_through_pattern(const Arranged& a);
+  int32_t starts_from_ends(int32_t LA);  // returns the longest common substring
+  int32_t chained_occurrence(const Arranged& a, int32_t P, int32_t L) const;
   int32_t transition(int32_t state, uint8_t byte) const;
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
 
-  static constexpr int kRoom = kMaxPrepared + 8;
   // Searched items up to this long are looked up in bitsets of their byte
   // positions instead of an automaton.
   static constexpr int kBitItem = 128;
@@ -113,13 +131,20 @@ class PairScorer {
   int32_t states_ = 0;
   std::array<uint8_t, kRoom> automaton_of_{};  // the item the automaton was built for
   int32_t automaton_length_ = -1;
-  // Per position of the searched item, the next one starting with the same
-  // q-gram, or -1; from a small open-addressing table of q-grams.
-  static constexpr int kChainGram = 3;
-  static constexpr int kGramSlots = 4096;
-  std::array<int32_t, kRoom> next_same_gram_{};
-  std::array<uint32_t, kGramSlots> gram_key_{};
-  std::array<int32_t, kGramSlots> gram_last_{};
+  // The automaton's prefix states, and its states by length, made when
+  // first needed.
+  std::array<int32_t, kRoom> prefix_state_{};
+  std::array<int32_t, kStates> by_state_length_{};
+  std::array<int32_t, kRoom + 1> length_count_{};
+  bool states_ordered_ = false;
+  // Per state, the longest piece of its class found in the searched item.
+  std::array<int32_t, kStates> found_{};
+  // The q-gram chains of the automaton's item, and of a candidate walked
+  // through the reference's automaton.
+  GramChains automaton_chains_{}, searched_chains_{};
+  // Whether this pair walks the searched item through the pattern's
+  // automaton, whose item is the row's reference.
+  bool through_pattern_ = false;
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
   std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};

@@ -139,6 +139,35 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
   }
 }
 
+// A row's long reference against candidates both longer and shorter, so
+// that its kept automaton serves both as the searched item and as the
+// pattern a longer candidate is walked through.
+TEST(FastScorer, LongReferenceMeetsLongerAndShorterCandidates) {
+  const RecordStats stats = test_stats();
+  std::mt19937 rng(4242);
+  for (const auto& args : kOptionSets) {
+    const Settings s = parse_arguments(args, false);
+    LiteralScorer literal(s, stats);
+    PairScorer fast(s, stats);
+    for (int row = 0; row < 12; ++row) {
+      std::string reference;
+      while (reference.size() < 200) reference += random_item(rng);
+      const Prepared ref = prepare(s, reference);
+      for (int j = 0; j < 8; ++j) {
+        std::string cand = random_pair(rng).second;
+        const size_t cut = rng() % reference.size();
+        cand = j % 2 ? cand + reference.substr(cut) + reference.substr(0, cut)
+                     : reference.substr(cut, reference.size() / 3) + cand;
+        const int32_t expected = literal.simlin(bytes(reference), bytes(cand), 7, 9);
+        const Prepared c = prepare(s, cand);
+        ASSERT_EQ(fast.score(ref.view(), c.view(), 7, 9, -1), expected)
+            << "args " << ::testing::PrintToString(args) << " ref " << reference << " cand "
+            << cand;
+      }
+    }
+  }
+}
+
 TEST(FastScorer, StartLengthFollowsTheDoublingProbe) {
   struct Case {
     int32_t n, MINSCAN, lcs, start;
