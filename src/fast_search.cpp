@@ -28,8 +28,10 @@ constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Rows are split between threads when they have this many candidates and
 // rows lately took this long on one thread: splitting costs a wake-up.
-constexpr int32_t kParallelRow = 1024;
+constexpr int32_t kParallelRow = 128;
 constexpr std::chrono::microseconds kWorthSplitting{20};
+// Lanes share a row by index words when there are this many, else by slots.
+constexpr int32_t kFewestWordsToShare = 64;
 // How far a border between shares moves after a row, as a share of the
 // room it has.
 constexpr double kBalanceStep = 0.02;
@@ -43,7 +45,7 @@ struct Shown {
 };
 
 // One thread's share of a row: the candidates of a range of the gram
-// index's bitset words, or without an index a stretch of slots, searched in
+// index's bitset words, or a stretch of slots, searched in
 // slot order against its own best and the bests the other lanes showed
 // before each slot. What it finds is applied after all lanes are done, in
 // slot order, so the outcome is that of a one-by-one search.
@@ -120,6 +122,7 @@ class FastSearch : public RowSearch {
       search_lane(slots, 0, 1);
       return;
     }
+    if (grams_ && !by_words_) grams_->count_words(0, grams_->words());
     pool_.run([&](int lane) {
       const auto lane_started = std::chrono::steady_clock::now();
       search_lane(slots, lane, lanes);
@@ -128,12 +131,14 @@ class FastSearch : public RowSearch {
     balance(lanes);
   }
 
-  // Gives each lane its share of the row: with an index, the candidates of
-  // a range of bitset words, whose counts it makes itself; without one, a
-  // stretch of slots. Shown bests are reset before any thread starts: a
-  // lane must never count on an earlier row's.
+  // Gives each lane its share of the row: with an index of enough bitset
+  // words, the candidates of a range of them, whose counts it makes itself;
+  // otherwise a stretch of slots, finer than a few words could be. Shown
+  // bests are reset before any thread starts: a lane must never count on an
+  // earlier row's.
   void share_out(int32_t row, int32_t count, int lanes) {
     const int32_t words = grams_ ? grams_->words() : 0;
+    by_words_ = lanes == 1 || words >= kFewestWordsToShare;
     auto border = [&](int lane, int32_t size) {
       if (lane == 0) return 0;
       if (lane == lanes) return size;
@@ -143,13 +148,15 @@ class FastSearch : public RowSearch {
       Lane& lane = *lanes_[index];
       lane.shown_count.store(0, std::memory_order_relaxed);
       std::fill(lane.read.begin(), lane.read.end(), 0);
-      if (grams_) {
+      lane.first_word = 0;
+      lane.end_word = words;
+      if (by_words_) {
         lane.from = row + 1;
         lane.to = count;
         // Borders fall on whole cache lines of the bitsets, 8 words, so that
         // lanes never write to the same line.
-        lane.first_word = index == 0 ? 0 : border(index, words) / 8 * 8;
-        lane.end_word = index + 1 == lanes ? words : border(index + 1, words) / 8 * 8;
+        if (index > 0) lane.first_word = border(index, words) / 8 * 8;
+        if (index + 1 < lanes) lane.end_word = border(index + 1, words) / 8 * 8;
       } else {
         lane.from = row + 1 + border(index, count - row - 1);
         lane.to = row + 1 + border(index + 1, count - row - 1);
@@ -191,7 +198,7 @@ class FastSearch : public RowSearch {
 
   void search_lane(const Slots& slots, int index, int lanes) {
     Lane& lane = *lanes_[index];
-    if (grams_) grams_->count_words(lane.first_word, lane.end_word);
+    if (grams_ && by_words_) grams_->count_words(lane.first_word, lane.end_word);
     lane.taken.clear();
     lane.scores.clear();
     lane.hits.clear();
@@ -352,6 +359,7 @@ class FastSearch : public RowSearch {
   std::vector<size_t> apply_next_;            // per lane: its next candidate to apply
   std::vector<int32_t> slot_of_;              // per record: its slot
   int32_t row_ = 0;                           // the row being searched
+  bool by_words_ = true;                      // whether lanes share the row by index words
   std::chrono::steady_clock::duration row_time_ = kWorthSplitting;
   std::string Sxstrng_;
 };
