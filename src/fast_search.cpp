@@ -45,9 +45,9 @@ struct Shown {
 };
 
 // One thread's share of a row: the candidates of a range of the gram
-// index's bitset words, or a stretch of slots, searched in
-// slot order against its own best and the bests the other lanes showed
-// before each slot. What it finds is applied after all lanes are done, in
+// index's bitset words, or a stretch of slots, searched in slot order
+// against its own best and the bests the other lanes showed before each
+// slot. What it finds is applied after all lanes are done, in
 // slot order, so the outcome is that of a one-by-one search.
 struct Lane {
   std::unique_ptr<PairScorer> scorer;
