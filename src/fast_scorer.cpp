@@ -96,6 +96,8 @@ int32_t PairScorer::statistics(const Arranged& a) {
     std::memcpy(automaton_of_.data(), indexed.bytes, indexed.length);
     automaton_length_ = indexed.length;
   }
+  // Only the reference's automaton serves enough walks to repay completing it.
+  if (!walk_ready_ && (through_pattern_ || !a.reference_is_pattern)) complete_walk();
   if (!through_pattern_) return matching_statistics(a.pattern);
   searched_chains_.build(a.searched);
   return statistics_through_pattern(a);
@@ -229,6 +231,7 @@ void PairScorer::build_automaton(ItemView searched) {
   };
   states_ = 0;
   states_ordered_ = false;
+  walk_ready_ = false;
   int32_t last = new_state(0, -1);
   link_[last] = -1;
   for (int32_t i = 0; i < searched.length; ++i) {
@@ -252,11 +255,24 @@ void PairScorer::build_automaton(ItemView searched) {
   }
 }
 
-int32_t PairScorer::matching_statistics(ItemView pattern) {
-  const int32_t LA = pattern.length;
+// Walks the text through the automaton, calling visit(i, state, length)
+// with the state and length of the longest piece ending at each byte i.
+template <class Visit>
+void PairScorer::walk(ItemView text, Visit&& visit) const {
   int32_t state = 0, length = 0;
-  for (int32_t i = 0; i < LA; ++i) {
-    const uint8_t c = pattern.bytes[i];
+  if (walk_ready_) {
+    const size_t columns = static_cast<size_t>(sigma_) + 1;
+    for (int32_t i = 0; i < text.length; ++i) {
+      const uint32_t step = walk_[state * columns + column_[text.bytes[i]]];
+      state = static_cast<int32_t>(step & 0xFFFF);
+      const uint32_t reset = step >> 16;
+      length = reset == kKeepLength ? length + 1 : static_cast<int32_t>(reset);
+      visit(i, state, length);
+    }
+    return;
+  }
+  for (int32_t i = 0; i < text.length; ++i) {
+    const uint8_t c = text.bytes[i];
     int32_t next = transition(state, c);
     while (next == -1 && state != 0) {
       state = link_[state];
@@ -269,10 +285,46 @@ int32_t PairScorer::matching_statistics(ItemView pattern) {
       state = next;
       ++length;
     }
+    visit(i, state, length);
+  }
+}
+
+// Per state and byte, where the walk goes: along the transition if there
+// is one, else where the suffix link's state goes, with the length that
+// state's pieces then have.
+void PairScorer::complete_walk() {
+  if (!states_ordered_) order_states();
+  const size_t columns = static_cast<size_t>(sigma_) + 1;
+  if (walk_.size() < states_ * columns) walk_.resize(states_ * columns);
+  column_.fill(static_cast<uint16_t>(sigma_));
+  for (int32_t i = 0; i < sigma_; ++i) column_[alphabet_[i]] = static_cast<uint16_t>(i);
+  for (int32_t k = 0; k < states_; ++k) {
+    const int32_t v = by_state_length_[k];
+    uint32_t* row = &walk_[v * columns];
+    const int16_t* edges = &next_[static_cast<size_t>(v) * sigma_];
+    const uint32_t* link_row = v == 0 ? nullptr : &walk_[link_[v] * columns];
+    for (int32_t c = 0; c < sigma_; ++c) {
+      if (edges[c] >= 0) {
+        row[c] = static_cast<uint32_t>(edges[c]) | kKeepLength << 16;
+      } else if (link_row == nullptr) {
+        row[c] = 0;  // to the root, with nothing matched
+      } else if (link_row[c] >> 16 == kKeepLength) {
+        row[c] = (link_row[c] & 0xFFFF) | static_cast<uint32_t>(len_[link_[v]] + 1) << 16;
+      } else {
+        row[c] = link_row[c];
+      }
+    }
+    row[sigma_] = 0;  // a byte the item does not hold
+  }
+  walk_ready_ = true;
+}
+
+int32_t PairScorer::matching_statistics(ItemView pattern) {
+  walk(pattern, [&](int32_t i, int32_t state, int32_t length) {
     end_len_[i] = length;
     end_state_[i] = state;
-  }
-  return starts_from_ends(LA);
+  });
+  return starts_from_ends(pattern.length);
 }
 
 // The longest piece from P ends at the last i whose longest occurring piece
@@ -348,22 +400,9 @@ void PairScorer::order_states() {
 int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
   if (!states_ordered_) order_states();
   std::fill_n(found_.begin(), states_, 0);
-  for (int32_t h = 0, state = 0, length = 0; h < a.searched.length; ++h) {
-    const uint8_t c = a.searched.bytes[h];
-    int32_t next = transition(state, c);
-    while (next == -1 && state != 0) {
-      state = link_[state];
-      length = len_[state];
-      next = transition(state, c);
-    }
-    if (next == -1) {
-      length = 0;
-    } else {
-      state = next;
-      ++length;
-    }
+  walk(a.searched, [&](int32_t, int32_t state, int32_t length) {
     found_[state] = std::max(found_[state], length);
-  }
+  });
   for (int32_t k = states_ - 1; k > 0; --k) {
     const int32_t v = by_state_length_[k];
     if (found_[v] > 0) found_[link_[v]] = len_[link_[v]];

@@ -109,6 +109,9 @@ class PairScorer {
   int32_t starts_from_ends(int32_t LA);  // returns the longest common substring
   int32_t chained_occurrence(const Arranged& a, int32_t P, int32_t L) const;
   int32_t transition(int32_t state, uint8_t byte) const;
+  void complete_walk();
+  template <class Visit>
+  void walk(ItemView text, Visit&& visit) const;
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
@@ -137,6 +140,13 @@ class PairScorer {
   std::array<int32_t, kStates> by_state_length_{};
   std::array<int32_t, kRoom + 1> length_count_{};
   bool states_ordered_ = false;
+  // The automaton completed for walking a row's reference: per state and
+  // byte column, the state a walk goes to and the length it then has, found
+  // once along the suffix links instead of at every step of every walk.
+  static constexpr uint32_t kKeepLength = 0xFFFF;  // the length grows by one
+  std::vector<uint32_t> walk_;                     // next state | length << 16
+  std::array<uint16_t, 256> column_{};             // per byte; bytes not held share one
+  bool walk_ready_ = false;
   // Per state, the longest piece of its class found in the searched item.
   std::array<int32_t, kStates> found_{};
   // The q-gram chains of the automaton's item, and of a candidate walked
