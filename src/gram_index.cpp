@@ -51,23 +51,35 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   rank_of_.resize(count_);
   for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
 
-  // Each rank's distinct grams, by key.
-  std::vector<uint32_t> rank_keys;
-  std::vector<uint32_t> rank_begin(count_ + 1);
-  for (int32_t rank = 0; rank < count_; ++rank) {
-    rank_begin[rank] = static_cast<uint32_t>(rank_keys.size());
+  // The grams are gathered rank by rank, three times over, rather than
+  // held for all ranks at once: on the largest inputs that would take
+  // several times the memory of the postings themselves.
+  std::vector<uint32_t> grams;
+  auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
+    grams.clear();
     const ItemView item = records.candidate(record_at_[rank]);
     for_each_window(item, q_, [&](int32_t start, bool clean) {
-      if (clean) rank_keys.push_back(gram_key(item.bytes + start, q_));
+      if (clean) grams.push_back(gram_key(item.bytes + start, q_));
     });
-    auto first = rank_keys.begin() + rank_begin[rank];
-    std::sort(first, rank_keys.end());
-    rank_keys.erase(std::unique(first, rank_keys.end()), rank_keys.end());
+    std::sort(grams.begin(), grams.end());
+    grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+    return grams;
+  };
+  auto settle = [&] {
+    std::sort(keys_.begin(), keys_.end());
+    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+  };
+  for (int32_t rank = 0, settled = 0; rank < count_; ++rank) {
+    const std::vector<uint32_t>& distinct = grams_of(rank);
+    keys_.insert(keys_.end(), distinct.begin(), distinct.end());
+    // Duplicates go whenever they could double the distinct keys.
+    if (keys_.size() > 2 * static_cast<size_t>(settled) + 4096) {
+      settle();
+      settled = static_cast<int32_t>(keys_.size());
+    }
   }
-  rank_begin[count_] = static_cast<uint32_t>(rank_keys.size());
-  keys_ = rank_keys;
-  std::sort(keys_.begin(), keys_.end());
-  keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+  settle();
+  keys_.shrink_to_fit();
 
   // An open-addressing table from key to id, at most half full.
   uint32_t slots = 16;
@@ -85,17 +97,17 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   }
 
   // Postings by gram, ranks ascending.
-  std::vector<int32_t> ids(rank_keys.size());
   std::vector<uint32_t> holders(keys_.size() + 1, 0);
-  for (size_t i = 0; i < rank_keys.size(); ++i) ++holders[ids[i] = find(rank_keys[i])];
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    for (uint32_t key : grams_of(rank)) ++holders[find(key)];
+  }
   posting_begin_.assign(keys_.size() + 1, 0);
   for (size_t id = 0; id < keys_.size(); ++id)
     posting_begin_[id + 1] = posting_begin_[id] + holders[id];
-  postings_.resize(rank_keys.size());
+  postings_.resize(posting_begin_.back());
   std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
   for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t i = rank_begin[rank]; i < rank_begin[rank + 1]; ++i)
-      postings_[fill[ids[i]]++] = rank;
+    for (uint32_t key : grams_of(rank)) postings_[fill[find(key)]++] = rank;
   }
 
   // Grams held by more ranks than a bitset has words are cheaper kept whole.
