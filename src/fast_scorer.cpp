@@ -104,9 +104,9 @@ int32_t PairScorer::statistics(const Arranged& a) {
 }
 
 // The longest piece starting at each pattern byte, from the start positions
-// of the current piece in the searched item, walking the pattern backwards:
-// a piece that cannot be extended at its front loses bytes at its back until
-// it can.
+// of the current piece in the searched item, walking the pattern backwards.
+// A piece that cannot be extended at its front is found anew from its new
+// front byte forwards; it ends before the old piece did.
 template <class Mask>
 int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
@@ -117,17 +117,19 @@ int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   int32_t lcs = 0;
   for (int32_t i = LA - 1, back = LA - 1; i >= 0; --i) {
     // Where pattern[i..back] starts, from where pattern[i+1..back] does.
-    auto extended = [&] {
-      return back == i ? lookup.occurs[pattern[i]] : (starts >> 1) & lookup.occurs[pattern[i]];
-    };
-    Mask next = extended();
-    while (next == 0 && back > i) {
-      --back;
-      starts = lookup.occurs[pattern[back]];
-      for (int32_t k = back - 1; k > i; --k) starts = (starts >> 1) & lookup.occurs[pattern[k]];
-      next = extended();
+    Mask next = back == i ? lookup.occurs[pattern[i]] : (starts >> 1) & lookup.occurs[pattern[i]];
+    if (next == 0) {
+      // Where pattern[i..k] ends, for k as far as it occurs.
+      Mask ends = lookup.occurs[pattern[i]];
+      int32_t k = i;
+      for (; ends != 0 && k + 1 < back; ++k) {
+        const Mask longer = (ends << 1) & lookup.occurs[pattern[k + 1]];
+        if (longer == 0) break;
+        ends = longer;
+      }
+      back = ends == 0 ? i - 1 : k;
+      next = ends >> (k - i);
     }
-    if (next == 0) back = i - 1;
     starts = next;
     start_len_[i] = back - i + 1;
     lcs = std::max(lcs, start_len_[i]);
