@@ -109,9 +109,9 @@ int32_t PairScorer::statistics(const Arranged& a) {
 // front byte forwards; it ends before the old piece did.
 template <class Mask>
 int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
-  const int32_t LA = a.pattern.length, LB = a.searched.length;
+  const int32_t LA = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
-  for (int32_t h = 0; h < LB; ++h) lookup.occurs[a.searched.bytes[h]] |= Mask{1} << h;
+  lookup.load(a.searched);
   lookup.blanked = 0;
   Mask starts = 0;  // where pattern[i+1..back] starts in the searched item
   int32_t lcs = 0;
@@ -166,13 +166,13 @@ int32_t PairScorer::bit_occurrence(BitLookup<Mask>& lookup, const Arranged& a, i
 }
 
 template <class Mask>
-void PairScorer::clear_lookup(BitLookup<Mask>& lookup, const Arranged& a) {
-  for (int32_t h = 0; h < a.searched.length; ++h) lookup.occurs[a.searched.bytes[h]] = 0;
-}
-
-void PairScorer::end_pair(const Arranged& a) {
-  if (bit_width_ == 64) clear_lookup(narrow_, a);
-  if (bit_width_ == 128) clear_lookup(wide_, a);
+void PairScorer::BitLookup<Mask>::load(ItemView searched) {
+  if (searched.length == item_length && std::memcmp(searched.bytes, item.data(), item_length) == 0)
+    return;
+  for (int32_t h = 0; h < item_length; ++h) occurs[item[h]] = 0;
+  for (int32_t h = 0; h < searched.length; ++h) occurs[searched.bytes[h]] |= Mask{1} << h;
+  std::memcpy(item.data(), searched.bytes, searched.length);
+  item_length = searched.length;
 }
 
 int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) {
@@ -502,15 +502,12 @@ int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni,
   }
   const int32_t lcs = statistics(a);
   start_ = start_length_from_lcs(LA, minscan_, lcs);
-  const int32_t result = scan(a, start_, Sleni, Slenj, threshold);
-  end_pair(a);
-  return result;
+  return scan(a, start_, Sleni, Slenj, threshold);
 }
 
 SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
   const Arranged a = arrange(reference, candidate);
   const int32_t lcs = statistics(a);
-  end_pair(a);
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, lcs);
   SingleHit hit;
   for (int32_t P = 0; P < a.pattern.length; ++P) {

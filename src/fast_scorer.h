@@ -86,21 +86,23 @@ class PairScorer {
   // common substring.
   int32_t statistics(const Arranged& a);
   // Bitset lookup for short searched items: per byte value its positions,
-  // per window start P the starts where each window from P occurs (made
-  // when P is first asked about), and the positions blanked so far.
+  // kept while the same item is searched again (a row's reference); per
+  // window start P the starts where each window from P occurs (made when P
+  // is first asked about); and the positions blanked so far.
+  static constexpr int kBitItem = 128;
   template <class Mask>
   struct BitLookup {
     std::array<Mask, 256> occurs{};
+    std::array<uint8_t, kBitItem> item{};  // the item `occurs` holds
+    int32_t item_length = 0;
     std::vector<Mask> windows;
     Mask blanked = 0;
+    void load(ItemView searched);
   };
   template <class Mask>
   int32_t bit_statistics(const Arranged& a, BitLookup<Mask>& lookup);
   template <class Mask>
   int32_t bit_occurrence(BitLookup<Mask>& lookup, const Arranged& a, int32_t P, int32_t L);
-  template <class Mask>
-  void clear_lookup(BitLookup<Mask>& lookup, const Arranged& a);
-  void end_pair(const Arranged& a);
   int32_t occurrence(const Arranged& a, int32_t P, int32_t L);
   void blank_hit(int32_t H, int32_t L);
   void build_automaton(ItemView searched);
@@ -116,9 +118,6 @@ class PairScorer {
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
 
-  // Searched items up to this long are looked up in bitsets of their byte
-  // positions instead of an automaton.
-  static constexpr int kBitItem = 128;
   static constexpr int kStates = 2 * kRoom;
   static constexpr int kWords = (kRoom + 63) / 64;
 
