@@ -8,15 +8,16 @@
 // ones by a suffix automaton, which is kept while the same item is searched
 // again (a row's reference). A candidate longer than the reference is walked
 // through the reference's kept automaton instead, which gives the same
-// statistics without an automaton per pair. The doubling probe that picks the start length
-// only asks whether some piece of each probe length occurs, so the longest
-// common substring decides it. The descending scan then visits only the
-// windows (P, L) whose piece occurs at all: blanking found pieces only
-// removes occurrences, so the first statistics stay an upper bound. A
-// window's first occurrence comes from the index and is checked against what
-// blanking took; later occurrences are found through the places that begin
-// with the same q-gram. The scan stops once the match sum plus what the
-// unmatched bytes could still add cannot beat the caller's threshold.
+// statistics without an automaton per pair. The doubling probe that picks
+// the start length only asks whether some piece of each probe length occurs,
+// so the longest common substring decides it. The descending scan then
+// visits only the windows (P, L) whose piece occurs at all: blanking found
+// pieces only removes occurrences, so the first statistics stay an upper
+// bound. A window's first occurrence comes from the index and is checked
+// against what blanking took; later occurrences are found through the places
+// that begin with the same q-gram. The scan stops once the match sum plus
+// what the unmatched bytes could still add cannot beat the caller's
+// threshold.
 #pragma once
 
 #include <array>
@@ -89,7 +90,7 @@ class PairScorer {
   // kept while the same item is searched again (a row's reference); per
   // window start P the starts where each window from P occurs (made when P
   // is first asked about); and the positions blanked so far.
-  static constexpr int kBitItem = 128;
+  static constexpr int kBitItem = 128;  // the longest item the bitsets serve
   template <class Mask>
   struct BitLookup {
     std::array<Mask, 256> occurs{};
