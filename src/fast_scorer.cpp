@@ -351,11 +351,7 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
   // the places that begin with the same q-gram.
   const int32_t LB = a.searched.length;
   if (L >= kChainGram) {
-    const auto& next = automaton_chains_.next;
-    for (int32_t h = next[H]; h >= 0 && h + L <= LB; h = next[h]) {
-      if (std::memcmp(searched_.data() + h, window, L) == 0) return h;
-    }
-    return -1;
+    return automaton_chains_.match(automaton_chains_.next[H], searched_.data(), LB, window, L);
   }
   const void* later = memmem(searched_.data() + H + 1, LB - H - 1, window, L);
   return later == nullptr
@@ -373,6 +369,14 @@ void PairScorer::GramChains::build(ItemView item) {
     key[slot] = gram;
     first[slot] = h;
   }
+}
+
+int32_t PairScorer::GramChains::match(int32_t from, const uint8_t* text, int32_t length,
+                                      const uint8_t* window, int32_t L) const {
+  for (int32_t h = from; h >= 0 && h + L <= length; h = next[h]) {
+    if (std::memcmp(text + h, window, L) == 0) return h;
+  }
+  return -1;
 }
 
 int32_t PairScorer::GramChains::first_of(uint32_t gram) const {
@@ -421,13 +425,8 @@ int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
 // among those that begin with its q-gram.
 int32_t PairScorer::chained_occurrence(const Arranged& a, int32_t P, int32_t L) const {
   const uint8_t* window = a.pattern.bytes + P;
-  const int32_t LB = a.searched.length;
-  const auto& next = searched_chains_.next;
-  for (int32_t h = searched_chains_.first_of(gram_key(window, kChainGram)); h >= 0 && h + L <= LB;
-       h = next[h]) {
-    if (std::memcmp(searched_.data() + h, window, L) == 0) return h;
-  }
-  return -1;
+  return searched_chains_.match(searched_chains_.first_of(gram_key(window, kChainGram)),
+                                searched_.data(), a.searched.length, window, L);
 }
 
 int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj,

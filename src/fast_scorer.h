@@ -81,6 +81,10 @@ class PairScorer {
     std::array<int32_t, kSlots> first;
     void build(ItemView item);
     int32_t first_of(uint32_t gram) const;  // or -1
+    // The first place from `from` on along its chain where the L bytes of
+    // the window stand in the text, or -1.
+    int32_t match(int32_t from, const uint8_t* text, int32_t length, const uint8_t* window,
+                  int32_t L) const;
   };
   Arranged arrange(ItemView reference, ItemView candidate) const;
   // Fills start_len_ and blank_free_ for the pattern; returns the longest
