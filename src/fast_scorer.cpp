@@ -99,7 +99,7 @@ int32_t PairScorer::statistics(const Arranged& a) {
   // Only the reference's automaton serves enough walks to repay completing it.
   if (!walk_ready_ && (through_pattern_ || !a.reference_is_pattern)) complete_walk();
   if (!through_pattern_) return matching_statistics(a.pattern);
-  searched_chains_.build(a.searched);
+  searched_chained_ = false;
   return statistics_through_pattern(a);
 }
 
@@ -178,7 +178,12 @@ void PairScorer::BitLookup<Mask>::load(ItemView searched) {
 int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) {
   if (bit_width_ == 64) return bit_occurrence(narrow_, a, P, L);
   if (bit_width_ == 128) return bit_occurrence(wide_, a, P, L);
-  if (through_pattern_) return chained_occurrence(a, P, L);
+  if (through_pattern_) {
+    // Chained when first needed: single mode and scans that stop early never ask.
+    if (!searched_chained_) searched_chains_.build(a.searched);
+    searched_chained_ = true;
+    return chained_occurrence(a, P, L);
+  }
   return first_occurrence(a, P, L);
 }
 

@@ -156,6 +156,7 @@ class PairScorer {
   // The q-gram chains of the automaton's item, and of a candidate walked
   // through the reference's automaton.
   GramChains automaton_chains_{}, searched_chains_{};
+  bool searched_chained_ = false;  // whether searched_chains_ hold this pair's searched item
   // Whether this pair walks the searched item through the pattern's
   // automaton, whose item is the row's reference.
   bool through_pattern_ = false;
