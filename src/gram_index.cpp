@@ -34,6 +34,11 @@ void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
   sum = u ^ c;
 }
 
+void sort_unique(std::vector<uint32_t>& keys) {
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+}
+
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q)
@@ -61,24 +66,19 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
     for_each_window(item, q_, [&](int32_t start, bool clean) {
       if (clean) grams.push_back(gram_key(item.bytes + start, q_));
     });
-    std::sort(grams.begin(), grams.end());
-    grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+    sort_unique(grams);
     return grams;
-  };
-  auto settle = [&] {
-    std::sort(keys_.begin(), keys_.end());
-    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
   };
   for (int32_t rank = 0, settled = 0; rank < count_; ++rank) {
     const std::vector<uint32_t>& distinct = grams_of(rank);
     keys_.insert(keys_.end(), distinct.begin(), distinct.end());
     // Duplicates go whenever they could double the distinct keys.
     if (keys_.size() > 2 * static_cast<size_t>(settled) + 4096) {
-      settle();
+      sort_unique(keys_);
       settled = static_cast<int32_t>(keys_.size());
     }
   }
-  settle();
+  sort_unique(keys_);
   keys_.shrink_to_fit();
 
   // An open-addressing table from key to id, at most half full.
