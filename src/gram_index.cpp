@@ -34,11 +34,6 @@ void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
   sum = u ^ c;
 }
 
-void sort_unique(std::vector<uint32_t>& keys) {
-  std::sort(keys.begin(), keys.end());
-  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-}
-
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q)
@@ -58,28 +53,37 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
 
   // The grams are gathered rank by rank, three times over, rather than
   // held for all ranks at once: on the largest inputs that would take
-  // several times the memory of the postings themselves.
+  // several times the memory of the postings themselves. A key has q <= 3
+  // bytes, so one bit per possible key (2 MB at most) marks the keys seen.
+  std::vector<uint64_t> seen(std::max<size_t>(1, (size_t{1} << (8 * q_)) / 64), 0);
+  auto test_and_set = [&](uint32_t key) {
+    const uint64_t bit = uint64_t{1} << (key & 63);
+    const bool was = (seen[key >> 6] & bit) != 0;
+    seen[key >> 6] |= bit;
+    return was;
+  };
+  auto for_each_key = [&](int32_t rank, auto&& visit) {
+    const ItemView item = records.candidate(record_at_[rank]);
+    for_each_window(item, q_, [&](int32_t start, bool clean) {
+      if (clean) visit(gram_key(item.bytes + start, q_));
+    });
+  };
+  for (int32_t rank = 0; rank < count_; ++rank) for_each_key(rank, test_and_set);
+  for (size_t w = 0; w < seen.size(); ++w) {
+    for (uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
+      keys_.push_back(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
+    seen[w] = 0;
+  }
+  keys_.shrink_to_fit();
   std::vector<uint32_t> grams;
   auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
     grams.clear();
-    const ItemView item = records.candidate(record_at_[rank]);
-    for_each_window(item, q_, [&](int32_t start, bool clean) {
-      if (clean) grams.push_back(gram_key(item.bytes + start, q_));
+    for_each_key(rank, [&](uint32_t key) {
+      if (!test_and_set(key)) grams.push_back(key);
     });
-    sort_unique(grams);
+    for (uint32_t key : grams) seen[key >> 6] = 0;
     return grams;
   };
-  for (int32_t rank = 0, settled = 0; rank < count_; ++rank) {
-    const std::vector<uint32_t>& distinct = grams_of(rank);
-    keys_.insert(keys_.end(), distinct.begin(), distinct.end());
-    // Duplicates go whenever they could double the distinct keys.
-    if (keys_.size() > 2 * static_cast<size_t>(settled) + 4096) {
-      sort_unique(keys_);
-      settled = static_cast<int32_t>(keys_.size());
-    }
-  }
-  sort_unique(keys_);
-  keys_.shrink_to_fit();
 
   // An open-addressing table from key to id, at most half full.
   uint32_t slots = 16;
