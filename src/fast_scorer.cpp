@@ -74,8 +74,9 @@ PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
 int32_t PairScorer::statistics(const Arranged& a) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
   blank_free_[LA] = 0;
-  for (int32_t P = LA - 1; P >= 0; --P) {
-    blank_free_[P] = a.pattern.bytes[P] == kBlank ? 0 : blank_free_[P + 1] + 1;
+  for (int32_t P = LA - 1, run = 0; P >= 0; --P) {
+    run = a.pattern.bytes[P] == kBlank ? 0 : run + 1;
+    blank_free_[P] = run;
   }
   through_pattern_ = false;
   if (LB <= kBitItem) {
@@ -438,15 +439,24 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
                          int32_t threshold) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
   const int32_t words = (LA + 63) / 64;
-  // Group window starts by the longest window that can hit there.
+  // Group window starts by the longest window that can hit there; starts
+  // where none can are grouped under length 0, which the scan never reaches.
+  // The pattern's unblanked bytes are alive.
   std::fill(length_begin_.begin(), length_begin_.begin() + start + 2, 0);
   int32_t covered = 0;
+  uint64_t alive = 0;
   for (int32_t P = 0, reach = 0; P < LA; ++P) {
-    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
-    if (longest < minscan_) continue;
+    int32_t longest = std::min({start_len_[P], blank_free_[P], start});
+    longest = longest < minscan_ ? 0 : longest;
+    longest_[P] = longest;
     ++length_begin_[longest];
     covered += std::max(0, P + longest - std::max(P, reach));
     reach = std::max(reach, P + longest);
+    alive |= static_cast<uint64_t>(blank_free_[P] != 0) << (P & 63);
+    if ((P & 63) == 63 || P + 1 == LA) {
+      alive_[P >> 6] = alive;
+      alive = 0;
+    }
   }
   for (int32_t L = start, sum = 0; L >= 0; --L) {
     const int32_t count = length_begin_[L];
@@ -454,16 +464,15 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
     sum += count;
   }
   std::copy(length_begin_.begin(), length_begin_.begin() + start + 1, length_end_.begin());
-  for (int32_t P = 0; P < LA; ++P) {
-    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
-    if (longest >= minscan_) by_length_[length_end_[longest]++] = P;
-  }
-
+  for (int32_t P = 0; P < LA; ++P) by_length_[length_end_[longest_[P]]++] = P;
   std::fill(active_.begin(), active_.begin() + words, 0);
-  std::fill(alive_.begin(), alive_.begin() + words, 0);
-  for (int32_t P = 0; P < LA; ++P) {
-    if (a.pattern.bytes[P] != kBlank) set_bit(alive_.data(), P);
-  }
+
+  // The least match sum bound that could still beat the threshold.
+  const uint64_t most = match_sum_bound(settings_, covered, start, LB);
+  if (const int32_t bound = final_score(settings_, stats_, most, LA, LB, Sleni, Slenj);
+      bound <= threshold)
+    return bound;
+  const uint64_t beating = least_sum_beating(threshold, most, LA, LB, Sleni, Slenj);
   if (bit_width_ == 0) std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
 
   uint64_t match_sum = 0;
@@ -471,10 +480,9 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
     for (int32_t k = length_begin_[L]; k < length_end_[L]; ++k) {
       set_bit(active_.data(), by_length_[k]);
     }
-    const int32_t bound =
-        final_score(settings_, stats_, match_sum + match_sum_bound(settings_, covered, L, LB), LA,
-                    LB, Sleni, Slenj);
-    if (bound <= threshold) return bound;
+    if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, LB);
+        bound < beating)
+      return final_score(settings_, stats_, bound, LA, LB, Sleni, Slenj);
     for (int32_t P = 0;;) {
       P = next_common_bit(active_.data(), alive_.data(), P, words);
       if (P < 0 || P > LA - L) break;
@@ -495,6 +503,26 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
     }
   }
   return final_score(settings_, stats_, match_sum, LA, LB, Sleni, Slenj);
+}
+
+// The least match sum, at most `most` (which beats it), whose final score
+// beats the threshold: from the score's formula, then made exact against it.
+uint64_t PairScorer::least_sum_beating(int32_t threshold, uint64_t most, int32_t LA, int32_t LB,
+                                       int32_t Sleni, int32_t Slenj) const {
+  if (threshold < 0) return 0;
+  const uint64_t scale = settings_.linlencor && stats_.Smeanlen2 > 0
+                             ? uint64_t{1000} * (static_cast<uint64_t>(Sleni) + Slenj)
+                             : 1000;
+  const uint64_t divisor =
+      settings_.linlencor && stats_.Smeanlen2 > 0 ? static_cast<uint64_t>(stats_.Smeanlen2) : 1;
+  const uint64_t target = (static_cast<uint64_t>(threshold) + 1) * (LA + LB) * divisor;
+  uint64_t sum = std::min(most, (target + scale - 1) / scale);
+  auto beats = [&](uint64_t m) {
+    return final_score(settings_, stats_, m, LA, LB, Sleni, Slenj) > threshold;
+  };
+  while (sum > 0 && beats(sum - 1)) --sum;
+  while (!beats(sum)) ++sum;
+  return sum;
 }
 
 int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni, int32_t Slenj,

@@ -122,6 +122,8 @@ class PairScorer {
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  uint64_t least_sum_beating(int32_t threshold, uint64_t most, int32_t LA, int32_t LB,
+                             int32_t Sleni, int32_t Slenj) const;
 
   static constexpr int kStates = 2 * kRoom;
   static constexpr int kWords = (kRoom + 63) / 64;
@@ -174,6 +176,7 @@ class PairScorer {
   std::array<uint8_t, kRoom> searched_{};
   // Window starts grouped by the longest window they can start.
   std::array<int32_t, kRoom> by_length_{}, length_begin_{}, length_end_{};
+  std::array<int32_t, kRoom> longest_{};  // per window start: the longest window, or 0
   std::array<uint64_t, kWords> active_{}, alive_{};
 };
 
