@@ -336,12 +336,17 @@ int32_t PairScorer::matching_statistics(ItemView pattern) {
 }
 
 // The longest piece from P ends at the last i whose longest occurring piece
-// ending at i starts at or before P; those starts never decrease.
+// ending at i starts at or before P. Those starts never decrease, so each i
+// is marked at its start (a later i overwrites an earlier one), and the
+// last i up to P is a running maximum; i = P - 1 starts at P at the latest.
 int32_t PairScorer::starts_from_ends(int32_t LA) {
+  int32_t* last_end = start_len_.data();
+  std::fill_n(last_end, LA + 1, -1);
+  for (int32_t i = 0; i < LA; ++i) last_end[i - end_len_[i] + 1] = i;
   int32_t lcs = 0;
-  for (int32_t P = 0, i = -1; P < LA; ++P) {
-    while (i + 1 < LA && i + 1 - end_len_[i + 1] + 1 <= P) ++i;
-    start_len_[P] = std::max(0, i - P + 1);
+  for (int32_t P = 0, end = -1; P < LA; ++P) {
+    end = std::max(end, last_end[P]);
+    start_len_[P] = end - P + 1;
     lcs = std::max(lcs, start_len_[P]);
   }
   return lcs;
@@ -401,6 +406,13 @@ void PairScorer::order_states() {
   for (int32_t length = 1; length <= longest; ++length)
     length_count_[length] += length_count_[length - 1];
   for (int32_t v = states_ - 1; v >= 0; --v) by_state_length_[--length_count_[len_[v]]] = v;
+  for (int32_t k = 0; k < states_; ++k) order_of_[by_state_length_[k]] = k;
+  for (int32_t k = 1; k < states_; ++k) {
+    const int32_t link = link_[by_state_length_[k]];
+    ordered_link_[k] = order_of_[link];
+    ordered_link_len_[k] = len_[link];
+  }
+  for (int32_t i = 0; i < automaton_length_; ++i) prefix_order_[i] = order_of_[prefix_state_[i]];
   states_ordered_ = true;
 }
 
@@ -411,19 +423,20 @@ void PairScorer::order_states() {
 // byte is the longest found along the suffix links of its prefix state.
 int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
   if (!states_ordered_) order_states();
+  // found_ is kept in the order of the states by length.
   std::fill_n(found_.begin(), states_, 0);
   walk(a.searched, [&](int32_t, int32_t state, int32_t length) {
-    found_[state] = std::max(found_[state], length);
+    int32_t& found = found_[order_of_[state]];
+    found = std::max(found, length);
   });
   for (int32_t k = states_ - 1; k > 0; --k) {
-    const int32_t v = by_state_length_[k];
-    if (found_[v] > 0) found_[link_[v]] = len_[link_[v]];
+    int32_t& link = found_[ordered_link_[k]];
+    link = found_[k] > 0 ? ordered_link_len_[k] : link;
   }
   for (int32_t k = 1; k < states_; ++k) {
-    const int32_t v = by_state_length_[k];
-    if (found_[v] == 0) found_[v] = found_[link_[v]];
+    if (found_[k] == 0) found_[k] = found_[ordered_link_[k]];
   }
-  for (int32_t i = 0; i < a.pattern.length; ++i) end_len_[i] = found_[prefix_state_[i]];
+  for (int32_t i = 0; i < a.pattern.length; ++i) end_len_[i] = found_[prefix_order_[i]];
   return starts_from_ends(a.pattern.length);
 }
 

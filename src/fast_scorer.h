@@ -144,6 +144,10 @@ class PairScorer {
   // first needed.
   std::array<int32_t, kRoom> prefix_state_{};
   std::array<int32_t, kStates> by_state_length_{};
+  // The same in that order: each state's place, its link's place and
+  // length, and each prefix state's place.
+  std::array<int32_t, kStates> order_of_{}, ordered_link_{}, ordered_link_len_{};
+  std::array<int32_t, kRoom> prefix_order_{};
   std::array<int32_t, kRoom + 1> length_count_{};
   bool states_ordered_ = false;
   // The automaton completed for walking a row's reference: per state and
