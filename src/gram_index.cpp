@@ -251,34 +251,58 @@ void GramIndex::prepare_row(ItemView reference) {
     if (dense_at_[id] >= 0) return &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
     return &scratch_[static_cast<size_t>(scratch_slot_[id]) * padded_words];
   };
-  byte_sets_.clear();
-  bytes_ = 0;
-  const int32_t windows = static_cast<int32_t>(window_ids_.size());
-  for (int32_t p = 0; p < reference.length; ++p) {
-    const size_t at = byte_sets_.size();
-    for (int32_t w = std::max(0, p - q_ + 1); w <= std::min(p, windows - 1); ++w) {
-      if (const uint64_t* set = bitset_of(window_ids_[w])) byte_sets_.push_back(set);
+  // Byte p of the reference lies under windows p-q+1 to p, whose bitsets
+  // stand at window_sets_[p] to [p+q-1] after q-1 empty ones. A run of
+  // empty windows is cut to q-1: bytes under empty windows alone count
+  // nothing.
+  window_sets_.assign(q_ - 1, zero_.data());
+  int32_t empty_run = q_ - 1;
+  auto append = [&](const uint64_t* set) {
+    if (set != nullptr) {
+      empty_run = 0;
+    } else if (empty_run == q_ - 1) {
+      return;
+    } else {
+      ++empty_run;
+      set = zero_.data();
     }
-    if (byte_sets_.size() == at) continue;
-    while (byte_sets_.size() < at + q_) byte_sets_.push_back(zero_.data());
-    ++bytes_;
-  }
+    window_sets_.push_back(set);
+  };
+  for (int32_t id : window_ids_) append(bitset_of(id));
+  for (int32_t k = 0; k < q_ - 1; ++k) append(nullptr);
+  bytes_ = static_cast<int32_t>(window_sets_.size()) - (q_ - 1);
 }
 
 // Column counts, 128 ranks at a time: eight inputs at a time go through a
 // tree of full adders into the ones, twos and fours, whose eights carry on
 // into the higher planes.
 void GramIndex::count_words(int32_t first_word, int32_t end_word) {
-  auto input = [&](int32_t byte, int32_t word) {
-    const uint64_t* const* sets = &byte_sets_[static_cast<size_t>(byte) * q_];
-    Pair x = load_pair(sets[0] + word);
-    for (int32_t k = 1; k < q_; ++k) x |= load_pair(sets[k] + word);
-    return x;
-  };
+  if (q_ == 3) {
+    count_pairs<3>(first_word, end_word);
+  } else {
+    count_pairs<2>(first_word, end_word);
+  }
+}
+
+// Each window's bitset is read once: the windows over the last byte are
+// kept for the next.
+template <int q>
+void GramIndex::count_pairs(int32_t first_word, int32_t end_word) {
   first_word = first_word / kPairWords * kPairWords;
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
   spread_rare(first_word * 64, end_word * 64, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
+    Pair recent[q - 1];  // the windows over the next byte but its last one
+    for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
+    const uint64_t* const* next_window = window_sets_.data() + q - 1;
+    auto input = [&] {
+      const Pair last = load_pair(*next_window++ + word);
+      Pair x = last;
+      for (int k = 0; k < q - 1; ++k) x |= recent[k];
+      for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
+      recent[q - 2] = last;
+      return x;
+    };
     Pair ones{}, twos{}, fours{};
     Pair high[kPlanes - 3] = {};
     auto carry_up = [&](Pair carry) {
@@ -291,17 +315,19 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
     int32_t b = 0;
     for (; b + 8 <= bytes_; b += 8) {
       Pair twos_a, twos_b, fours_a, fours_b, eights;
-      add3(twos_a, ones, ones, input(b, word), input(b + 1, word));
-      add3(twos_b, ones, ones, input(b + 2, word), input(b + 3, word));
+      Pair x[8];
+      for (Pair& each : x) each = input();
+      add3(twos_a, ones, ones, x[0], x[1]);
+      add3(twos_b, ones, ones, x[2], x[3]);
       add3(fours_a, twos, twos, twos_a, twos_b);
-      add3(twos_a, ones, ones, input(b + 4, word), input(b + 5, word));
-      add3(twos_b, ones, ones, input(b + 6, word), input(b + 7, word));
+      add3(twos_a, ones, ones, x[4], x[5]);
+      add3(twos_b, ones, ones, x[6], x[7]);
       add3(fours_b, twos, twos, twos_a, twos_b);
       add3(eights, fours, fours, fours_a, fours_b);
       carry_up(eights);
     }
     for (; b < bytes_; ++b) {
-      Pair x = input(b, word);
+      Pair x = input();
       for (Pair* plane : {&ones, &twos, &fours}) {
         const Pair next = *plane & x;
         *plane ^= x;

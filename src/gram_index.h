@@ -40,6 +40,7 @@ using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
 
 class GramIndex {
  public:
+  // q is 2 or 3.
   GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q);
 
   // The record is now a reference: it is no candidate of any later row.
@@ -82,6 +83,8 @@ class GramIndex {
   static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
+  template <int q>
+  void count_pairs(int32_t first_word, int32_t end_word);
   void spread(int32_t id, uint64_t* set) const;
   void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();
@@ -112,7 +115,7 @@ class GramIndex {
   std::vector<int32_t> scratch_ids_;   // the gram of each
   std::vector<int32_t> scratch_slot_;  // per id: its bitset in scratch_, or -1
   std::vector<int32_t> window_ids_;
-  std::vector<const uint64_t*> byte_sets_;  // q per covered byte
+  std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
   int32_t bytes_ = 0;
   Bitsets planes_;  // per word: kPlanes bit-sliced count planes
 };

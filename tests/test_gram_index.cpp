@@ -43,14 +43,16 @@ std::string random_record(std::mt19937& rng) {
 }
 
 TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
-  for (const auto& args : std::vector<std::vector<std::string>>{{}, {"-oab"}, {"-v"}}) {
+  // The gram length the settings give, and 2, which no option gives yet.
+  for (const auto& [args, wanted_q] : std::vector<std::pair<std::vector<std::string>, int32_t>>{
+           {{}, 0}, {{"-oab"}, 0}, {{"-v"}, 0}, {{}, 2}}) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
     std::vector<std::string> texts;
     for (int i = 0; i < 1200; ++i) texts.push_back(random_record(rng));
     const RecordIndex index = index_records(settings, texts);
     const PreparedRecords records(settings, index);
-    const int32_t q = gram_length(settings);
+    const int32_t q = wanted_q > 0 ? wanted_q : gram_length(settings);
     GramIndex grams(records, index, q);
     std::vector<bool> live(index.size(), true);
     // Enough records retire, a dozen per row, for the index to renumber the rest.
