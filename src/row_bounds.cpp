@@ -156,18 +156,46 @@ RowBounds::Coverage RowBounds::coverage(int32_t record) const {
   return {covered, std::min(runs.longest(), covered)};
 }
 
-// The candidate's bytes that q-grams in the reference's filter cover.
+// The candidate's bytes that q-grams in the reference's filter cover, 64
+// bytes at a time: byte p is covered when a window from p-q+1 to p is held.
+// The longest run of covered bytes only matters to length-weighted scores;
+// the others get the covered count, which bounds it.
 RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
   const uint16_t* bits = records_.window_bits(record);
-  const int32_t windows = records_.candidate_length(record) - gram_ + 1;
+  const int32_t windows = std::max(records_.candidate_length(record) - gram_ + 1, 0);
   const auto& grams = reference_signature_.grams.bits;
-  CoverageRuns runs(gram_);
-  for (int32_t start = 0; start < windows; ++start) {
-    const uint16_t bit = bits[start];
-    if (bit != PreparedRecords::kNoBit && ((grams[bit >> 6] >> (bit & 63)) & 1) != 0)
-      runs.add(start);
+  constexpr uint16_t kNoBit = PreparedRecords::kNoBit;
+  Coverage c{0, 0};
+  uint64_t held_before = 0;
+  for (int32_t base = 0, run = 0; base < windows + gram_ - 1; base += 64) {
+    const int32_t count = std::clamp(windows - base, 0, 64);
+    uint64_t held = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const uint16_t bit = bits[base + i];
+      const uint64_t in_filter = (grams[(bit >> 6) % grams.size()] >> (bit & 63)) & 1;
+      held |= (in_filter & static_cast<uint64_t>(bit != kNoBit)) << i;
+    }
+    uint64_t covered = held;
+    for (int32_t k = 1; k < gram_; ++k) covered |= held << k | held_before >> (64 - k);
+    held_before = held;
+    c.covered += __builtin_popcountll(covered);
+    if (settings_.adapt == 0) continue;
+    // The run from the blocks before goes on through the low ones; the high
+    // ones go on into the next block.
+    const uint64_t gaps = ~covered;
+    if (gaps == 0) {
+      run += 64;
+    } else {
+      c.longest = std::max(c.longest, run + __builtin_ctzll(gaps));
+      int32_t inner = 0;
+      for (uint64_t ones = covered; ones != 0; ones &= ones << 1) ++inner;
+      c.longest = std::max(c.longest, inner);
+      run = __builtin_clzll(gaps);
+    }
+    c.longest = std::max(c.longest, run);
   }
-  return {runs.covered(), runs.longest()};
+  if (settings_.adapt == 0) c.longest = c.covered;
+  return c;
 }
 
 }  // namespace vexaro
