@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "prepared_records.h"
 
@@ -448,21 +451,64 @@ int32_t PairScorer::chained_occurrence(const Arranged& a, int32_t P, int32_t L) 
                                 searched_.data(), a.searched.length, window, L);
 }
 
+// Groups the window starts by their longest window, for each length from
+// `start` down; neighbouring starts often share a length, so they are
+// counted in separate streams, lest each count wait for the one before.
+void PairScorer::group_by_length(int32_t LA, int32_t start) {
+  std::fill_n(level_counts_.begin(), (start + 1) * kStreams, 0);
+  for (int32_t P = 0; P < LA; ++P) ++level_counts_[longest_[P] * kStreams + P % kStreams];
+  // Each count becomes where its stream's starts of that length go.
+  for (int32_t L = start, sum = 0; L >= 0; --L) {
+    length_begin_[L] = sum;
+    for (int k = 0; k < kStreams; ++k) {
+      const int32_t count = level_counts_[L * kStreams + k];
+      level_counts_[L * kStreams + k] = sum;
+      sum += count;
+    }
+    length_end_[L] = sum;
+  }
+  for (int32_t P = 0; P < LA; ++P)
+    by_length_[level_counts_[longest_[P] * kStreams + P % kStreams]++] = P;
+}
+
+// Marks active the window starts of a short pattern whose longest window
+// has at least L bytes.
+void PairScorer::mark_at_least(int32_t L, int32_t words) {
+#ifdef __SSE2__
+  const __m128i level = _mm_set1_epi8(static_cast<char>(L));
+  for (int32_t w = 0; w < words; ++w) {
+    uint64_t bits = 0;
+    for (int c = 0; c < 4; ++c) {
+      const __m128i lengths =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(&short_longest_[w * 64 + c * 16]));
+      const __m128i reach = _mm_cmpeq_epi8(_mm_max_epu8(lengths, level), lengths);
+      bits |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(reach))) << (c * 16);
+    }
+    active_[w] = bits;
+  }
+#else
+  for (int32_t w = 0; w < words; ++w) {
+    uint64_t bits = 0;
+    for (int i = 0; i < 64; ++i)
+      bits |= static_cast<uint64_t>(short_longest_[w * 64 + i] >= L) << i;
+    active_[w] = bits;
+  }
+#endif
+}
+
 int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj,
                          int32_t threshold) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
   const int32_t words = (LA + 63) / 64;
-  // Group window starts by the longest window that can hit there; starts
-  // where none can are grouped under length 0, which the scan never reaches.
-  // The pattern's unblanked bytes are alive.
-  std::fill(length_begin_.begin(), length_begin_.begin() + start + 2, 0);
+  // Per window start the longest window that can hit there, or 0 where
+  // none can; the bytes hits could cover; and the pattern's unblanked
+  // bytes, which are alive.
   int32_t covered = 0;
   uint64_t alive = 0;
   for (int32_t P = 0, reach = 0; P < LA; ++P) {
     int32_t longest = std::min({start_len_[P], blank_free_[P], start});
     longest = longest < minscan_ ? 0 : longest;
     longest_[P] = longest;
-    ++length_begin_[longest];
     covered += std::max(0, P + longest - std::max(P, reach));
     reach = std::max(reach, P + longest);
     alive |= static_cast<uint64_t>(blank_free_[P] != 0) << (P & 63);
@@ -471,14 +517,6 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
       alive = 0;
     }
   }
-  for (int32_t L = start, sum = 0; L >= 0; --L) {
-    const int32_t count = length_begin_[L];
-    length_begin_[L] = sum;
-    sum += count;
-  }
-  std::copy(length_begin_.begin(), length_begin_.begin() + start + 1, length_end_.begin());
-  for (int32_t P = 0; P < LA; ++P) by_length_[length_end_[longest_[P]]++] = P;
-  std::fill(active_.begin(), active_.begin() + words, 0);
 
   // The least match sum bound that could still beat the threshold.
   const uint64_t most = match_sum_bound(settings_, covered, start, LB);
@@ -488,10 +526,26 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   const uint64_t beating = least_sum_beating(threshold, most, LA, LB, Sleni, Slenj);
   if (bit_width_ == 0) std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
 
+  // The windows of each length become active in turn: a short pattern's
+  // are found by comparing all their lengths at once, a long one's are
+  // grouped by length first.
+  const bool short_pattern = LA <= kShortPattern;
+  if (short_pattern) {
+    std::fill(short_longest_.begin(), short_longest_.begin() + words * 64, 0);
+    for (int32_t P = 0; P < LA; ++P) short_longest_[P] = static_cast<uint8_t>(longest_[P]);
+  } else {
+    group_by_length(LA, start);
+    std::fill(active_.begin(), active_.begin() + words, 0);
+  }
+
   uint64_t match_sum = 0;
   for (int32_t L = start; L >= minscan_; --L) {
-    for (int32_t k = length_begin_[L]; k < length_end_[L]; ++k) {
-      set_bit(active_.data(), by_length_[k]);
+    if (short_pattern) {
+      mark_at_least(L, words);
+    } else {
+      for (int32_t k = length_begin_[L]; k < length_end_[L]; ++k) {
+        set_bit(active_.data(), by_length_[k]);
+      }
     }
     if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, LB);
         bound < beating)

@@ -122,6 +122,8 @@ class PairScorer {
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  void group_by_length(int32_t LA, int32_t start);
+  void mark_at_least(int32_t L, int32_t words);
   uint64_t least_sum_beating(int32_t threshold, uint64_t most, int32_t LA, int32_t LB,
                              int32_t Sleni, int32_t Slenj) const;
 
@@ -181,6 +183,11 @@ class PairScorer {
   // Window starts grouped by the longest window they can start.
   std::array<int32_t, kRoom> by_length_{}, length_begin_{}, length_end_{};
   std::array<int32_t, kRoom> longest_{};  // per window start: the longest window, or 0
+  // A pattern this short has its windows marked by length all at once.
+  static constexpr int kShortPattern = 128;
+  std::array<uint8_t, kShortPattern> short_longest_{};
+  static constexpr int kStreams = 4;
+  std::array<int32_t, kRoom * kStreams> level_counts_{};  // per length and stream of starts
   std::array<uint64_t, kWords> active_{}, alive_{};
 };
 
