@@ -373,12 +373,17 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
              : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
 }
 
+// The table is sized to the item, at most half full, so that a short item
+// clears little of it.
 void PairScorer::GramChains::build(ItemView item) {
-  key.fill(UINT32_MAX);
+  shift = 32 - 6;
+  while ((1 << (32 - shift)) < 2 * item.length && (1 << (32 - shift)) < kSlots) --shift;
+  const uint32_t mask = (1u << (32 - shift)) - 1;
+  std::fill_n(key.begin(), mask + 1, UINT32_MAX);
   for (int32_t h = item.length - kChainGram; h >= 0; --h) {
     const uint32_t gram = gram_key(item.bytes + h, kChainGram);
-    uint32_t slot = (gram * 0x9E3779B1u) >> 20;
-    while (key[slot] != UINT32_MAX && key[slot] != gram) slot = (slot + 1) % kSlots;
+    uint32_t slot = (gram * 0x9E3779B1u) >> shift;
+    while (key[slot] != UINT32_MAX && key[slot] != gram) slot = (slot + 1) & mask;
     next[h] = key[slot] == gram ? first[slot] : -1;
     key[slot] = gram;
     first[slot] = h;
@@ -394,7 +399,8 @@ int32_t PairScorer::GramChains::match(int32_t from, const uint8_t* text, int32_t
 }
 
 int32_t PairScorer::GramChains::first_of(uint32_t gram) const {
-  for (uint32_t slot = (gram * 0x9E3779B1u) >> 20;; slot = (slot + 1) % kSlots) {
+  const uint32_t mask = (1u << (32 - shift)) - 1;
+  for (uint32_t slot = (gram * 0x9E3779B1u) >> shift;; slot = (slot + 1) & mask) {
     if (key[slot] == gram) return first[slot];
     if (key[slot] == UINT32_MAX) return -1;
   }

@@ -79,6 +79,7 @@ class PairScorer {
     std::array<int32_t, kRoom> next;
     std::array<uint32_t, kSlots> key;
     std::array<int32_t, kSlots> first;
+    int32_t shift = 20;  // a key's slot is its hash's top 32 - shift bits
     void build(ItemView item);
     int32_t first_of(uint32_t gram) const;  // or -1
     // The first place from `from` on along its chain where the L bytes of
