@@ -513,7 +513,8 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   uint64_t alive = 0;
   for (int32_t P = 0, reach = 0; P < LA; ++P) {
     int32_t longest = std::min({start_len_[P], blank_free_[P], start});
-    longest = longest < minscan_ ? 0 : longest;
+    longest &= -static_cast<int32_t>(longest >=
+                                     minscan_);  // a mask: which starts can hit is unpredictable
     longest_[P] = longest;
     covered += std::max(0, P + longest - std::max(P, reach));
     reach = std::max(reach, P + longest);
