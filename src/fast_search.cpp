@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -74,6 +75,15 @@ class FastSearch : public RowSearch {
         single_(settings.single && !settings.bytdif),
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr) {
+    if (settings.bytdif) {
+      by_length_.resize(index.size());
+      std::iota(by_length_.begin(), by_length_.end(), 0);
+      std::stable_sort(by_length_.begin(), by_length_.end(), [&](int32_t a, int32_t b) {
+        return records_.candidate_length(a) < records_.candidate_length(b);
+      });
+      for (int32_t record : by_length_)
+        sorted_lengths_.push_back(records_.candidate_length(record));
+    }
     for (int t = 0; t < pool_.size(); ++t) {
       auto lane = std::make_unique<Lane>();
       lane->scorer = std::make_unique<PairScorer>(settings, index.stats);
@@ -276,22 +286,34 @@ class FastSearch : public RowSearch {
   }
 
   // Lists, in slot order, the lane's slots from `first` on whose candidate
-  // could beat `best` by its coverage; all of them without an index.
+  // could beat `best` by its coverage, or under -b by its length; all of
+  // them otherwise. They are marked in a bitset by slot, which then reads
+  // them out in slot order.
   void list(Lane& lane, int32_t first, int32_t best) {
     lane.block.clear();
     const int32_t end = lane.to;
-    if (!grams_) {
+    auto mark = [&](int32_t record) {
+      const int32_t j = slot_of_[record];
+      if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+    };
+    if (grams_) {
+      grams_->collect(
+          lane.first_word, lane.end_word,
+          [&](int32_t word) { return bounds_.least_coverage(word, best); }, mark);
+    } else if (!by_length_.empty()) {
+      // Earlier slots hold the rows' references, which `mark` passes over.
+      const auto [shortest, longest] = bounds_.lengths_that_can_beat(best);
+      auto mark_lengths = [&](int32_t from, int32_t to) {
+        const auto begin = std::lower_bound(sorted_lengths_.begin(), sorted_lengths_.end(), from);
+        const auto stop = std::upper_bound(begin, sorted_lengths_.end(), to);
+        for (auto at = begin; at != stop; ++at) mark(by_length_[at - sorted_lengths_.begin()]);
+      };
+      mark_lengths(0, 0);
+      if (shortest <= longest) mark_lengths(std::max(shortest, 1), longest);
+    } else {
       for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
       return;
     }
-    // Marked in a bitset by slot, which then reads them out in slot order.
-    grams_->collect(
-        lane.first_word, lane.end_word,
-        [&](int32_t word) { return bounds_.least_coverage(word, best); },
-        [&](int32_t record) {
-          const int32_t j = slot_of_[record];
-          if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
-        });
     for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
       for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
         lane.block.push_back(w * 64 + __builtin_ctzll(bits));
@@ -358,8 +380,10 @@ class FastSearch : public RowSearch {
   std::vector<std::unique_ptr<Lane>> lanes_;  // one per thread
   std::vector<size_t> apply_next_;            // per lane: its next candidate to apply
   std::vector<int32_t> slot_of_;              // per record: its slot
-  int32_t row_ = 0;                           // the row being searched
-  bool by_words_ = true;                      // whether lanes share the row by index words
+  // Under -b: the records by prepared length, and their lengths.
+  std::vector<int32_t> by_length_, sorted_lengths_;
+  int32_t row_ = 0;       // the row being searched
+  bool by_words_ = true;  // whether lanes share the row by index words
   std::chrono::steady_clock::duration row_time_ = kWorthSplitting;
   std::string Sxstrng_;
 };

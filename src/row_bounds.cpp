@@ -100,6 +100,17 @@ bool RowBounds::cannot_beat_by_bytes(int32_t record, int32_t length, int32_t thr
   return std::min<int64_t>((full - total) * 1000 / full, 999) <= threshold;
 }
 
+// With a positive byte range every byte the longer item has beyond the
+// shorter adds the whole range, so lengths c and Lr score at most
+// 1000 min(c, Lr) / max(c, Lr).
+RowBounds::Lengths RowBounds::lengths_that_can_beat(int32_t threshold) const {
+  const int64_t Lr = reference_.length;
+  if (byte_range_ <= 0 || Lr == 0 || threshold < 0) return {0, INT32_MAX};
+  if (threshold >= 1000) return {1, 0};
+  const int64_t t = int64_t{threshold} + 1;
+  return {static_cast<int32_t>((t * Lr + 999) / 1000), static_cast<int32_t>(1000 * Lr / t)};
+}
+
 bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {
   if (grams_ != nullptr && grams_->covered(record) <= longest) return true;
   return coverage(record).longest <= longest;

@@ -26,6 +26,12 @@ class RowBounds {
   bool cannot_beat(int32_t record, int32_t threshold) const;
   // Single mode: whether the candidate's first hit cannot be longer.
   bool cannot_be_longer(int32_t record, int32_t longest) const;
+  // Under -b: the prepared lengths a candidate needs to beat `threshold`
+  // (empty candidates aside, which are never bounded).
+  struct Lengths {
+    int32_t shortest, longest;
+  };
+  Lengths lengths_that_can_beat(int32_t threshold) const;
   // The least coverage count with which a candidate of the index's bitset
   // word could beat `threshold`.
   int32_t least_coverage(int32_t word, int32_t threshold) const;

@@ -104,6 +104,11 @@ int32_t simdiff(const uint8_t* searched, const uint8_t* pattern, int32_t searche
                 int32_t pattern_length, uint8_t Minbyt, uint8_t Maxbyt) {
   int64_t D = 0;
   for (int32_t i = 0; i < pattern_length; ++i) D += std::abs(searched[i] - pattern[i]);
+  return byte_difference_score(D, searched_length, pattern_length, Minbyt, Maxbyt);
+}
+
+int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
+                              uint8_t Minbyt, uint8_t Maxbyt) {
   const int64_t R = static_cast<int64_t>(Maxbyt) - Minbyt;
   const int64_t T = D + R * (searched_length - pattern_length);
   if (T == 0) return 1000;

@@ -29,6 +29,9 @@ int32_t startlen(int32_t n, const uint8_t* searched, uint8_t* pattern, int32_t M
 // as long as the pattern (both lengths at least 1).
 int32_t simdiff(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
                 int32_t pattern_length, uint8_t Minbyt, uint8_t Maxbyt);
+// The byte-difference score of items whose compared bytes differ by D in all.
+int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
+                              uint8_t Minbyt, uint8_t Maxbyt);
 
 // Written over bytes that must take no further part in matching.
 inline constexpr uint8_t kBlank = 1;

@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "fast_scorer.h"
+#include "prepared_records.h"
+#include "record_index.h"
+#include "row_bounds.h"
+#include "settings.h"
 #include "similarity.h"
 
 namespace vexaro {
@@ -179,6 +183,33 @@ TEST(FastScorer, StartLengthFollowsTheDoublingProbe) {
   for (const Case& c : cases) {
     EXPECT_EQ(start_length_from_lcs(c.n, c.MINSCAN, c.lcs), c.start)
         << c.n << " " << c.MINSCAN << " " << c.lcs;
+  }
+}
+
+// Under -b an item that begins the other scores exactly the length bound,
+// so the lengths a row lists must be those whose score beats the threshold.
+TEST(RowBounds, ByteDifferenceListsExactlyTheLengthsThatCanBeat) {
+  const Settings settings = parse_arguments({"-b"}, false);
+  std::vector<std::string> texts = {"az"};  // a byte range of 25
+  for (int n = 1; n <= 70; ++n) texts.push_back(std::string(n, 'a'));
+  const RecordIndex index = index_records(settings, texts);
+  const PreparedRecords records(settings, index);
+  RowBounds bounds(settings, index, records, nullptr);
+  for (int32_t reference = 1; reference < index.size(); reference += 7) {
+    bounds.load_reference(reference);
+    const ItemView r = records.reference(reference);
+    for (int32_t threshold = -1; threshold <= 1000; ++threshold) {
+      const auto [shortest, longest] = bounds.lengths_that_can_beat(threshold);
+      for (int32_t candidate = 1; candidate < index.size(); ++candidate) {
+        const ItemView c = records.candidate(candidate);
+        const ItemView searched = c.length > r.length ? c : r,
+                       pattern = c.length > r.length ? r : c;
+        const int32_t score = simdiff(searched.bytes, pattern.bytes, searched.length,
+                                      pattern.length, index.stats.Minbyt, index.stats.Maxbyt);
+        ASSERT_EQ(score > threshold, c.length >= shortest && c.length <= longest)
+            << "reference " << r.length << " candidate " << c.length << " threshold " << threshold;
+      }
+    }
   }
 }
 
