@@ -456,8 +456,8 @@ int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
     found = std::max(found, length);
   });
   for (int32_t k = states_ - 1; k > 0; --k) {
-    int32_t& link = found_[ordered_link_[k]];
-    link = found_[k] > 0 ? ordered_link_len_[k] : link;
+    int32_t& link_found = found_[ordered_link_[k]];
+    link_found = found_[k] > 0 ? ordered_link_len_[k] : link_found;
   }
   for (int32_t k = 1; k < states_; ++k) {
     if (found_[k] == 0) found_[k] = found_[ordered_link_[k]];
@@ -530,8 +530,8 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   uint64_t alive = 0;
   for (int32_t P = 0, reach = 0; P < LA; ++P) {
     int32_t longest = std::min({start_len_[P], blank_free_[P], start});
-    longest &= -static_cast<int32_t>(longest >=
-                                     minscan_);  // a mask: which starts can hit is unpredictable
+    // Masked, not branched on: which starts can hit is unpredictable.
+    longest &= -static_cast<int32_t>(longest >= minscan_);
     longest_[P] = longest;
     covered += std::max(0, P + longest - std::max(P, reach));
     reach = std::max(reach, P + longest);
