@@ -292,7 +292,7 @@ void GramIndex::count_pairs(int32_t first_word, int32_t end_word) {
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
   spread_rare(first_word * 64, end_word * 64, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
-    Pair recent[q - 1];  // the windows over the next byte but its last one
+    Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
     for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
     const uint64_t* const* next_window = window_sets_.data() + q - 1;
     auto input = [&] {
