@@ -601,11 +601,11 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
 uint64_t PairScorer::least_sum_beating(int32_t threshold, uint64_t most, int32_t LA, int32_t LB,
                                        int32_t Sleni, int32_t Slenj) const {
   if (threshold < 0) return 0;
-  const uint64_t scale = settings_.linlencor && stats_.Smeanlen2 > 0
-                             ? uint64_t{1000} * (static_cast<uint64_t>(Sleni) + Slenj)
-                             : 1000;
-  const uint64_t divisor =
-      settings_.linlencor && stats_.Smeanlen2 > 0 ? static_cast<uint64_t>(stats_.Smeanlen2) : 1;
+  // final_score multiplies the sum by 1000, or under -f by 1000 (Sleni + Slenj) / Smeanlen2.
+  const bool correlated = settings_.linlencor && stats_.Smeanlen2 > 0;
+  const uint64_t scale =
+      correlated ? uint64_t{1000} * (static_cast<uint64_t>(Sleni) + Slenj) : 1000;
+  const uint64_t divisor = correlated ? static_cast<uint64_t>(stats_.Smeanlen2) : 1;
   const uint64_t target = (static_cast<uint64_t>(threshold) + 1) * (LA + LB) * divisor;
   uint64_t sum = std::min(most, (target + scale - 1) / scale);
   auto beats = [&](uint64_t m) {

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <chrono>
 #include <climits>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <thread>
@@ -76,11 +75,7 @@ class FastSearch : public RowSearch {
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr) {
     if (settings.bytdif) {
-      by_length_.resize(index.size());
-      std::iota(by_length_.begin(), by_length_.end(), 0);
-      std::stable_sort(by_length_.begin(), by_length_.end(), [&](int32_t a, int32_t b) {
-        return records_.candidate_length(a) < records_.candidate_length(b);
-      });
+      by_length_ = records_.by_candidate_length();
       for (int32_t record : by_length_)
         sorted_lengths_.push_back(records_.candidate_length(record));
     }

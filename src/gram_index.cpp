@@ -44,10 +44,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
     length_[record] = records.candidate_length(record);
     read_length_[record] = index.linlens[record];
   }
-  record_at_.resize(count_);
-  std::iota(record_at_.begin(), record_at_.end(), 0);
-  std::stable_sort(record_at_.begin(), record_at_.end(),
-                   [&](int32_t a, int32_t b) { return length_[a] < length_[b]; });
+  record_at_ = records.by_candidate_length();
   rank_of_.resize(count_);
   for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
 

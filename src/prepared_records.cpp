@@ -1,6 +1,8 @@
 #include "prepared_records.h"
 
+#include <algorithm>
 #include <cstring>
+#include <numeric>
 
 #include "ordering.h"
 #include "similarity.h"
@@ -16,6 +18,14 @@ uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
   uint32_t h = 0;
   for (int32_t i = 0; i < q; ++i) h = (h ^ bytes[i]) * 0x9E3779B1u;
   return h >> (32 - 12);
+}
+
+std::vector<int32_t> PreparedRecords::by_candidate_length() const {
+  std::vector<int32_t> records(candidate_at_.size());
+  std::iota(records.begin(), records.end(), 0);
+  std::stable_sort(records.begin(), records.end(),
+                   [&](int32_t a, int32_t b) { return candidate_length(a) < candidate_length(b); });
+  return records;
 }
 
 Signature sign(const Settings& settings, ItemView item) {

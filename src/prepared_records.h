@@ -63,6 +63,8 @@ class PreparedRecords {
   // A record as a candidate: prepared from its bytes as read.
   ItemView candidate(int32_t record) const { return view(candidate_at_[record]); }
   int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
+  // Every record, shortest prepared candidate first, ties in record order.
+  std::vector<int32_t> by_candidate_length() const;
   // Bytes of the candidate that are not blank.
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
