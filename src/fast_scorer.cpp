@@ -47,6 +47,8 @@ int32_t first_clear_bit(const uint64_t* bits, int32_t from, int32_t to) {
   return -1;
 }
 
+}  // namespace
+
 // The sum of the differences of the first n bytes of a and b, 16 at a time.
 int64_t byte_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
   int64_t sum = 0;
@@ -63,8 +65,6 @@ int64_t byte_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
   for (; i < n; ++i) sum += std::abs(a[i] - b[i]);
   return sum;
 }
-
-}  // namespace
 
 uint64_t match_sum_bound(const Settings& s, uint64_t covered, uint64_t longest, uint32_t LB) {
   if (covered == 0 || longest == 0) return 0;

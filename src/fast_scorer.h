@@ -36,6 +36,9 @@ struct ItemView {
   int32_t length;
 };
 
+// The sum of the differences of the first n bytes of a and b.
+int64_t byte_differences(const uint8_t* a, const uint8_t* b, int32_t n);
+
 // Upper bound of the match sum of hits that cover at most `covered` pattern
 // bytes, none longer than `longest`, when the searched item has LB bytes.
 uint64_t match_sum_bound(const Settings& settings, uint64_t covered, uint64_t longest, uint32_t LB);

@@ -14,6 +14,7 @@
 #include "prepared_records.h"
 #include "row_bounds.h"
 #include "similarity.h"
+#include "slot_prefixes.h"
 #include "worker_pool.h"
 
 namespace vexaro {
@@ -72,13 +73,9 @@ class FastSearch : public RowSearch {
         records_(settings, index),
         pool_(threads),
         single_(settings.single && !settings.bytdif),
+        bytdif_(settings.bytdif),
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr) {
-    if (settings.bytdif) {
-      by_length_ = records_.by_candidate_length();
-      for (int32_t record : by_length_)
-        sorted_lengths_.push_back(records_.candidate_length(record));
-    }
     for (int t = 0; t < pool_.size(); ++t) {
       auto lane = std::make_unique<Lane>();
       lane->scorer = std::make_unique<PairScorer>(settings, index.stats);
@@ -94,10 +91,12 @@ class FastSearch : public RowSearch {
     if (slot_of_.empty()) {
       slot_of_.resize(slots.size());
       for (int32_t s = 0; s < static_cast<int32_t>(slots.size()); ++s) slot_of_[slots[s]] = s;
+      if (bytdif_) prefixes_.emplace(records_, index_.stats, slots);
     }
     const int32_t count = static_cast<int32_t>(slots.size());
     row_ = row;
     bounds_.load_reference(slots[row]);
+    if (prefixes_) prefixes_->load_reference(bounds_.reference());
     if (grams_) {
       grams_->retire(slots[row]);
       grams_->prepare_row(bounds_.reference());
@@ -208,6 +207,10 @@ class FastSearch : public RowSearch {
     lane.scores.clear();
     lane.hits.clear();
     lane.block.clear();
+    if (prefixes_) {
+      sweep_lane(lane, index, lanes);
+      return;
+    }
     int32_t best = row_start();  // what a candidate must beat: a score, or a hit's length
     for (int32_t j = lane.from;
          j < lane.to && static_cast<int32_t>(lane.block.size()) < kFirstBlock; ++j) {
@@ -229,6 +232,22 @@ class FastSearch : public RowSearch {
       if (next >= lane.to) break;
       if (lanes > 1) best = std::max(best, shown_before(index, lanes, next));
       list(lane, next, best);
+    }
+  }
+
+  // Under -b: every slot of the share in turn, from the slot-ordered copies
+  // of the candidates' first bytes.
+  void sweep_lane(Lane& lane, int index, int lanes) {
+    int32_t best = row_start();
+    for (int32_t j = lane.from; j < lane.to; ++j) {
+      if (lanes > 1 && (j - lane.from) % kTurn == 0)
+        best = std::max(best, shown_before(index, lanes, j));
+      const int32_t score = prefixes_->score(j, best);
+      if (score <= best) continue;
+      lane.taken.push_back(j);
+      lane.scores.push_back(score);
+      best = score;
+      show(lane, j, best);
     }
   }
 
@@ -281,34 +300,23 @@ class FastSearch : public RowSearch {
   }
 
   // Lists, in slot order, the lane's slots from `first` on whose candidate
-  // could beat `best` by its coverage, or under -b by its length; all of
-  // them otherwise. They are marked in a bitset by slot, which then reads
-  // them out in slot order.
+  // could beat `best` by its coverage; all of them without a gram index.
+  // They are marked in a bitset by slot, which then reads them out in slot
+  // order.
   void list(Lane& lane, int32_t first, int32_t best) {
     lane.block.clear();
     const int32_t end = lane.to;
-    auto mark = [&](int32_t record) {
-      const int32_t j = slot_of_[record];
-      if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
-    };
-    if (grams_) {
-      grams_->collect(
-          lane.first_word, lane.end_word,
-          [&](int32_t word) { return bounds_.least_coverage(word, best); }, mark);
-    } else if (!by_length_.empty()) {
-      // Earlier slots hold the rows' references, which `mark` passes over.
-      const auto [shortest, longest] = bounds_.lengths_that_can_beat(best);
-      auto mark_lengths = [&](int32_t from, int32_t to) {
-        const auto begin = std::lower_bound(sorted_lengths_.begin(), sorted_lengths_.end(), from);
-        const auto stop = std::upper_bound(begin, sorted_lengths_.end(), to);
-        for (auto at = begin; at != stop; ++at) mark(by_length_[at - sorted_lengths_.begin()]);
-      };
-      mark_lengths(0, 0);
-      if (shortest <= longest) mark_lengths(std::max(shortest, 1), longest);
-    } else {
+    if (!grams_) {
       for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
       return;
     }
+    grams_->collect(
+        lane.first_word, lane.end_word,
+        [&](int32_t word) { return bounds_.least_coverage(word, best); },
+        [&](int32_t record) {
+          const int32_t j = slot_of_[record];
+          if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+        });
     for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
       for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
         lane.block.push_back(w * 64 + __builtin_ctzll(bits));
@@ -360,6 +368,7 @@ class FastSearch : public RowSearch {
     state.MaxVal = value;
     const int32_t j = lane.taken[i];
     std::swap(slots[j], slots[row + 1]);
+    if (prefixes_) prefixes_->swap(j, row + 1);
     slot_of_[slots[j]] = j;
     slot_of_[slots[row + 1]] = row + 1;
   }
@@ -370,15 +379,15 @@ class FastSearch : public RowSearch {
   // Single mode, where rows keep their longest substring; under -b it scores
   // byte differences like any other run.
   const bool single_;
+  const bool bytdif_;
+  std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
   RowBounds bounds_;
   std::vector<std::unique_ptr<Lane>> lanes_;  // one per thread
   std::vector<size_t> apply_next_;            // per lane: its next candidate to apply
   std::vector<int32_t> slot_of_;              // per record: its slot
-  // Under -b: the records by prepared length, and their lengths.
-  std::vector<int32_t> by_length_, sorted_lengths_;
-  int32_t row_ = 0;       // the row being searched
-  bool by_words_ = true;  // whether lanes share the row by index words
+  int32_t row_ = 0;                           // the row being searched
+  bool by_words_ = true;                      // whether lanes share the row by index words
   std::chrono::steady_clock::duration row_time_ = kWorthSplitting;
   std::string Sxstrng_;
 };

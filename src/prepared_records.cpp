@@ -54,7 +54,6 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   counts_.resize(count);
   grams_.resize(count);
   window_bits_at_.resize(count);
-  eighth_sums_at_.resize(count);
   const int32_t q = gram_length(settings);
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1), prepared(kMaxPrepared + 3);
   for (int32_t record = 0; record < count; ++record) {
@@ -66,14 +65,6 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     counts_[record] = signature.counts;
     grams_[record] = signature.grams;
     const ItemView item = candidate(record);
-    eighth_sums_at_[record] = static_cast<uint32_t>(eighth_sums_.size());
-    if (settings.bytdif) {
-      uint32_t sum = 0;
-      for (int32_t i = 0; i <= item.length; ++i) {
-        if (i % 8 == 0) eighth_sums_.push_back(sum);
-        if (i < item.length) sum += item.bytes[i];
-      }
-    }
     window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
     if (q > 0) {
       for_each_window(item, q, [&](int32_t start, bool clean) {

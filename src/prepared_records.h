@@ -69,13 +69,6 @@ class PreparedRecords {
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
   const GramFilter& grams(int32_t record) const { return grams_[record]; }
-  // Under -b: the sum of the first n bytes of the candidate.
-  uint32_t prefix_sum(int32_t record, int32_t n) const {
-    const ItemView item = candidate(record);
-    uint32_t sum = eighth_sums_[eighth_sums_at_[record] + n / 8];
-    for (int32_t i = n / 8 * 8; i < n; ++i) sum += item.bytes[i];
-    return sum;
-  }
   // Per q-gram window of the candidate: its filter bit, or kNoBit when the
   // window holds a blank.
   static constexpr uint16_t kNoBit = 0xFFFF;
@@ -96,8 +89,6 @@ class PreparedRecords {
   std::vector<int32_t> counted_;
   std::vector<ByteCounts> counts_;
   std::vector<GramFilter> grams_;
-  std::vector<uint32_t> eighth_sums_;  // per record, the sums of its first 0, 8, 16... bytes
-  std::vector<uint32_t> eighth_sums_at_;
   std::vector<uint16_t> window_bits_;
   std::vector<uint32_t> window_bits_at_;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
 
 #include "similarity.h"
 
@@ -36,7 +35,6 @@ RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
       records_(records),
       grams_(grams),
       gram_(gram_length(settings)),
-      byte_range_(int32_t{index.stats.Maxbyt} - int32_t{index.stats.Minbyt}),
       plain_(settings.adapt == 0 && !settings.linlencor) {}
 
 void RowBounds::load_reference(int32_t record) {
@@ -44,11 +42,6 @@ void RowBounds::load_reference(int32_t record) {
   reference_signature_ = sign(settings_, reference_);
   Sleni_ = index_.linlens[record];
   window_bits_.clear();
-  reference_sums_.assign(1, 0);
-  if (settings_.bytdif) {
-    for (int32_t i = 0; i < reference_.length; ++i)
-      reference_sums_.push_back(reference_sums_.back() + reference_.bytes[i]);
-  }
   // Only single mode walks the reference's windows against a candidate's filter.
   if (gram_ == 0 || !settings_.single) return;
   for_each_window(reference_, gram_, [&](int32_t start, bool clean) {
@@ -59,7 +52,6 @@ void RowBounds::load_reference(int32_t record) {
 
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   const int32_t length = records_.candidate_length(record);
-  if (settings_.bytdif) return cannot_beat_by_bytes(record, length, threshold);
   const int32_t LB = std::max({reference_.length, length, 1});
   const int32_t LA = std::max(std::min(reference_.length, length), 1);
   const int64_t beat_at = (int64_t{threshold} + 1) * (LA + LB);
@@ -81,34 +73,6 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   c.covered = std::min(c.covered, covered);
   c.longest = std::min(c.longest, c.covered);
   return cannot(c);
-}
-
-// Under -b the difference sum D is at least the difference of the byte sums
-// over the compared offsets, and each byte the longer item has beyond the
-// shorter counts the whole byte range R.
-bool RowBounds::cannot_beat_by_bytes(int32_t record, int32_t length, int32_t threshold) const {
-  if (byte_range_ <= 0 || length == 0 || reference_.length == 0) return false;
-  const int32_t LA = std::min(reference_.length, length), LB = std::max(reference_.length, length);
-  const bool reference_searched = reference_.length >= length;
-  const int64_t searched_sum =
-      reference_searched ? reference_sums_[LA] : records_.prefix_sum(record, LA);
-  const int64_t pattern_sum =
-      reference_searched ? records_.prefix_sum(record, LA) : reference_sums_[LA];
-  const int64_t total = std::abs(searched_sum - pattern_sum) + int64_t{byte_range_} * (LB - LA);
-  if (total == 0) return false;
-  const int64_t full = int64_t{byte_range_} * LB;
-  return std::min<int64_t>((full - total) * 1000 / full, 999) <= threshold;
-}
-
-// With a positive byte range every byte the longer item has beyond the
-// shorter adds the whole range, so lengths c and Lr score at most
-// 1000 min(c, Lr) / max(c, Lr).
-RowBounds::Lengths RowBounds::lengths_that_can_beat(int32_t threshold) const {
-  const int64_t Lr = reference_.length;
-  if (byte_range_ <= 0 || Lr == 0 || threshold < 0) return {0, INT32_MAX};
-  if (threshold >= 1000) return {1, 0};
-  const int64_t t = int64_t{threshold} + 1;
-  return {static_cast<int32_t>((t * Lr + 999) / 1000), static_cast<int32_t>(1000 * Lr / t)};
 }
 
 bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {

@@ -22,16 +22,11 @@ class RowBounds {
   ItemView reference() const { return reference_; }
   int32_t Sleni() const { return Sleni_; }
 
-  // Whether the candidate's score cannot exceed `threshold`.
+  // Whether the candidate's score cannot exceed `threshold`. Not under -b,
+  // which no coverage bounds.
   bool cannot_beat(int32_t record, int32_t threshold) const;
   // Single mode: whether the candidate's first hit cannot be longer.
   bool cannot_be_longer(int32_t record, int32_t longest) const;
-  // Under -b: the prepared lengths a candidate needs to beat `threshold`
-  // (empty candidates aside, which are never bounded).
-  struct Lengths {
-    int32_t shortest, longest;
-  };
-  Lengths lengths_that_can_beat(int32_t threshold) const;
   // The least coverage count with which a candidate of the index's bitset
   // word could beat `threshold`.
   int32_t least_coverage(int32_t word, int32_t threshold) const;
@@ -41,7 +36,6 @@ class RowBounds {
     int32_t covered;  // bytes that hits could cover
     int32_t longest;  // the longest hit there could be
   };
-  bool cannot_beat_by_bytes(int32_t record, int32_t length, int32_t threshold) const;
   int32_t shared_bytes(int32_t record) const;
   Coverage coverage(int32_t record) const;
   Coverage candidate_coverage(int32_t record) const;
@@ -51,12 +45,10 @@ class RowBounds {
   const PreparedRecords& records_;
   const GramIndex* grams_;
   const int32_t gram_;
-  const int32_t byte_range_;  // of the input's bytes, which -b scales differences by
-  const bool plain_;          // no weighting and no correlation: the score is 2000 C / (LA + LB)
+  const bool plain_;  // no weighting and no correlation: the score is 2000 C / (LA + LB)
   ItemView reference_{nullptr, 0};
   Signature reference_signature_;
   std::vector<int32_t> window_bits_;  // single mode: per q-gram start its filter bit, -1 if blank
-  std::vector<int64_t> reference_sums_;  // under -b: sums of the reference's first 0, 1, 2... bytes
   int32_t Sleni_ = 0;
 };
 

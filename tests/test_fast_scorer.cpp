@@ -12,6 +12,7 @@
 #include "row_bounds.h"
 #include "settings.h"
 #include "similarity.h"
+#include "slot_prefixes.h"
 
 namespace vexaro {
 namespace {
@@ -186,28 +187,47 @@ TEST(FastScorer, StartLengthFollowsTheDoublingProbe) {
   }
 }
 
-// Under -b an item that begins the other scores exactly the length bound,
-// so the lengths a row lists must be those whose score beats the threshold.
-TEST(RowBounds, ByteDifferenceListsExactlyTheLengthsThatCanBeat) {
+// Under -b a row reads its candidates' first bytes in slot order: every
+// score it reports above the best must be the literal one, and no
+// candidate that beats the best may be reported below it. Items straddle
+// the width of the kept bytes, and byte ranges include the empty and the
+// inverted ones, where differences do not lower a score.
+TEST(SlotPrefixes, ReportsExactlyTheCandidatesThatBeatTheBest) {
   const Settings settings = parse_arguments({"-b"}, false);
-  std::vector<std::string> texts = {"az"};  // a byte range of 25
-  for (int n = 1; n <= 70; ++n) texts.push_back(std::string(n, 'a'));
+  std::mt19937 rng(11);
+  std::vector<std::string> texts = {"", "a"};
+  for (int n = 1; n <= 80; n += 1 + static_cast<int>(rng() % 3)) {
+    std::string text(n, 'a');
+    for (char& c : text) c = static_cast<char>('a' + rng() % 6);
+    texts.push_back(text);
+    texts.push_back(text.substr(0, n / 2) + std::string(n - n / 2, 'c'));
+  }
   const RecordIndex index = index_records(settings, texts);
   const PreparedRecords records(settings, index);
-  RowBounds bounds(settings, index, records, nullptr);
-  for (int32_t reference = 1; reference < index.size(); reference += 7) {
-    bounds.load_reference(reference);
-    const ItemView r = records.reference(reference);
-    for (int32_t threshold = -1; threshold <= 1000; ++threshold) {
-      const auto [shortest, longest] = bounds.lengths_that_can_beat(threshold);
-      for (int32_t candidate = 1; candidate < index.size(); ++candidate) {
-        const ItemView c = records.candidate(candidate);
-        const ItemView searched = c.length > r.length ? c : r,
-                       pattern = c.length > r.length ? r : c;
-        const int32_t score = simdiff(searched.bytes, pattern.bytes, searched.length,
-                                      pattern.length, index.stats.Minbyt, index.stats.Maxbyt);
-        ASSERT_EQ(score > threshold, c.length >= shortest && c.length <= longest)
-            << "reference " << r.length << " candidate " << c.length << " threshold " << threshold;
+  Slots slots(index.size());
+  for (int32_t j = 0; j < index.size(); ++j) slots[j] = index.size() - 1 - j;
+  for (const auto& [Minbyt, Maxbyt] : {std::pair{97, 102}, {0, 255}, {100, 100}, {200, 50}}) {
+    RecordStats stats = index.stats;
+    stats.Minbyt = static_cast<uint8_t>(Minbyt);
+    stats.Maxbyt = static_cast<uint8_t>(Maxbyt);
+    SlotPrefixes prefixes(records, stats, slots);
+    LiteralScorer scorer(settings, stats);
+    for (int32_t reference = 0; reference < index.size(); reference += 5) {
+      const ItemView r = records.reference(reference);
+      prefixes.load_reference(r);
+      for (int32_t j = 0; j < index.size(); ++j) {
+        const ItemView c = records.candidate(slots[j]);
+        const int32_t literal =
+            scorer.simlin(bytes(texts[reference]), bytes(texts[slots[j]]), 0, 0);
+        for (int32_t best = -1; best <= 1000; ++best) {
+          const int32_t fast = prefixes.score(j, best);
+          ASSERT_EQ(fast > best, literal > best)
+              << "range " << Minbyt << "-" << Maxbyt << " lengths " << r.length << " " << c.length
+              << " best " << best;
+          if (fast > best) {
+            ASSERT_EQ(fast, literal);
+          }
+        }
       }
     }
   }
