@@ -87,8 +87,8 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
     : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
   symbol_.fill(-1);
-  narrow_.windows.resize(kBitItem * (kBitItem + 1) / 2);
-  wide_.windows.resize(kBitItem * (kBitItem + 1) / 2);
+  narrow_.windows.reset(new uint64_t[kBitItem * (kBitItem + 1) / 2]);
+  wide_.windows.reset(new Wide[kBitItem * (kBitItem + 1) / 2]);
 }
 
 int32_t PairScorer::statistics(const Arranged& a) {

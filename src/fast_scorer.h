@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "record_index.h"
@@ -104,7 +105,7 @@ class PairScorer {
     std::array<Mask, 256> occurs{};
     std::array<uint8_t, kBitItem> item{};  // the item `occurs` holds
     int32_t item_length = 0;
-    std::vector<Mask> windows;
+    std::unique_ptr<Mask[]> windows;  // written before they are read
     Mask blanked = 0;
     void load(ItemView searched);
   };
@@ -137,24 +138,27 @@ class PairScorer {
   const Settings& settings_;
   const RecordStats& stats_;
   int32_t minscan_;
+  // The arrays without an initializer are written before they are read, so
+  // they are left unzeroed: zeroing every thread's scorer would cost a small
+  // input more than its whole search.
   // Suffix automaton of the searched item.
-  std::array<int32_t, kStates> len_{}, link_{}, first_end_{};
+  std::array<int32_t, kStates> len_, link_, first_end_;
   std::array<int16_t, 256> symbol_{};    // per byte: its number in the searched item, or -1
   std::array<uint8_t, 256> alphabet_{};  // the bytes the searched item holds
   int32_t sigma_ = 0;                    // how many
   std::vector<int16_t> next_;            // per state and symbol: the next state, or -1
   int32_t states_ = 0;
-  std::array<uint8_t, kRoom> automaton_of_{};  // the item the automaton was built for
+  std::array<uint8_t, kRoom> automaton_of_;  // the item the automaton was built for
   int32_t automaton_length_ = -1;
   // The automaton's prefix states, and its states by length, made when
   // first needed.
-  std::array<int32_t, kRoom> prefix_state_{};
-  std::array<int32_t, kStates> by_state_length_{};
+  std::array<int32_t, kRoom> prefix_state_;
+  std::array<int32_t, kStates> by_state_length_;
   // The same in that order: each state's place, its link's place and
   // length, and each prefix state's place.
-  std::array<int32_t, kStates> order_of_{}, ordered_link_{}, ordered_link_len_{};
-  std::array<int32_t, kRoom> prefix_order_{};
-  std::array<int32_t, kRoom + 1> length_count_{};
+  std::array<int32_t, kStates> order_of_, ordered_link_, ordered_link_len_;
+  std::array<int32_t, kRoom> prefix_order_;
+  std::array<int32_t, kRoom + 1> length_count_;
   bool states_ordered_ = false;
   // The automaton completed for walking a row's reference: per state and
   // byte column, the state a walk goes to and the length it then has, found
@@ -164,17 +168,17 @@ class PairScorer {
   std::array<uint16_t, 256> column_{};             // per byte; bytes not held share one
   bool walk_ready_ = false;
   // Per state, the longest piece of its class found in the searched item.
-  std::array<int32_t, kStates> found_{};
+  std::array<int32_t, kStates> found_;
   // The q-gram chains of the automaton's item, and of a candidate walked
   // through the reference's automaton.
-  GramChains automaton_chains_{}, searched_chains_{};
+  GramChains automaton_chains_, searched_chains_;
   bool searched_chained_ = false;  // whether searched_chains_ hold this pair's searched item
   // Whether this pair walks the searched item through the pattern's
   // automaton, whose item is the row's reference.
   bool through_pattern_ = false;
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
-  std::array<int32_t, kRoom> end_len_{}, end_state_{}, start_len_{}, blank_free_{};
+  std::array<int32_t, kRoom> end_len_, end_state_, start_len_, blank_free_;
   using Wide = unsigned __int128;
   BitLookup<uint64_t> narrow_;
   BitLookup<Wide> wide_;
@@ -183,16 +187,16 @@ class PairScorer {
   int32_t bit_width_ = 0;  // 64 or 128 when the bitsets serve this pair, else 0
   int32_t start_ = 0;      // the pair's start length
   // The scan's working copy of the searched item, blanked as pieces are found.
-  std::array<uint8_t, kRoom> searched_{};
+  std::array<uint8_t, kRoom> searched_;
   // Window starts grouped by the longest window they can start.
-  std::array<int32_t, kRoom> by_length_{}, length_begin_{}, length_end_{};
-  std::array<int32_t, kRoom> longest_{};  // per window start: the longest window, or 0
+  std::array<int32_t, kRoom> by_length_, length_begin_, length_end_;
+  std::array<int32_t, kRoom> longest_;  // per window start: the longest window, or 0
   // A pattern this short has its windows marked by length all at once.
   static constexpr int kShortPattern = 128;
-  std::array<uint8_t, kShortPattern> short_longest_{};
+  std::array<uint8_t, kShortPattern> short_longest_;
   static constexpr int kStreams = 4;
-  std::array<int32_t, kRoom * kStreams> level_counts_{};  // per length and stream of starts
-  std::array<uint64_t, kWords> active_{}, alive_{};
+  std::array<int32_t, kRoom * kStreams> level_counts_;  // per length and stream of starts
+  std::array<uint64_t, kWords> active_, alive_;
 };
 
 }  // namespace vexaro

@@ -1,7 +1,9 @@
 #include "gram_index.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <numeric>
 
 #include "similarity.h"
@@ -34,6 +36,56 @@ void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
   sum = u ^ c;
 }
 
+// A set of keys below 2^(8 q): one bit per possible key, in zeroed memory
+// that is only touched where keys fall, and a summary bit per block of 64
+// words, so that listing the keys in order reads only blocks that hold
+// some. Touching all 2 MB of a 3-byte key space would cost more than
+// indexing a small input.
+class KeyBits {
+ public:
+  explicit KeyBits(int32_t q)
+      : words_(std::max<size_t>(1, (size_t{1} << (8 * q)) / 64)),
+        bits_(static_cast<uint64_t*>(std::calloc(words_, sizeof(uint64_t)))),
+        summary_((words_ + kBlock * 64 - 1) / (kBlock * 64), 0) {
+    if (bits_ == nullptr) throw std::bad_alloc();
+  }
+  ~KeyBits() { std::free(bits_); }
+  KeyBits(const KeyBits&) = delete;
+  KeyBits& operator=(const KeyBits&) = delete;
+
+  bool test_and_set(uint32_t key) {
+    const uint64_t bit = uint64_t{1} << (key & 63);
+    const bool was = (bits_[key >> 6] & bit) != 0;
+    bits_[key >> 6] |= bit;
+    const size_t block = (key >> 6) / kBlock;
+    summary_[block >> 6] |= uint64_t{1} << (block & 63);
+    return was;
+  }
+  // Clears the key's word, and any other key in it.
+  void clear_word(uint32_t key) { bits_[key >> 6] = 0; }
+  // Calls visit(key) for every key in ascending order, and clears the set.
+  template <class Visit>
+  void drain(Visit&& visit) {
+    for (size_t s = 0; s < summary_.size(); ++s) {
+      for (uint64_t blocks = summary_[s]; blocks != 0; blocks &= blocks - 1) {
+        const size_t first = (s * 64 + __builtin_ctzll(blocks)) * kBlock;
+        for (size_t w = first; w < std::min(first + kBlock, words_); ++w) {
+          for (uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1)
+            visit(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
+          bits_[w] = 0;
+        }
+      }
+      summary_[s] = 0;
+    }
+  }
+
+ private:
+  static constexpr size_t kBlock = 64;  // words per summary bit
+  size_t words_;
+  uint64_t* bits_;
+  std::vector<uint64_t> summary_;
+};
+
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t q)
@@ -51,14 +103,9 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   // The grams are gathered rank by rank, three times over, rather than
   // held for all ranks at once: on the largest inputs that would take
   // several times the memory of the postings themselves. A key has q <= 3
-  // bytes, so one bit per possible key (2 MB at most) marks the keys seen.
-  std::vector<uint64_t> seen(std::max<size_t>(1, (size_t{1} << (8 * q_)) / 64), 0);
-  auto test_and_set = [&](uint32_t key) {
-    const uint64_t bit = uint64_t{1} << (key & 63);
-    const bool was = (seen[key >> 6] & bit) != 0;
-    seen[key >> 6] |= bit;
-    return was;
-  };
+  // bytes, so one bit per possible key marks the keys seen.
+  KeyBits seen(q_);
+  auto test_and_set = [&](uint32_t key) { return seen.test_and_set(key); };
   auto for_each_key = [&](int32_t rank, auto&& visit) {
     const ItemView item = records.candidate(record_at_[rank]);
     for_each_window(item, q_, [&](int32_t start, bool clean) {
@@ -66,11 +113,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
     });
   };
   for (int32_t rank = 0; rank < count_; ++rank) for_each_key(rank, test_and_set);
-  for (size_t w = 0; w < seen.size(); ++w) {
-    for (uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
-      keys_.push_back(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
-    seen[w] = 0;
-  }
+  seen.drain([&](uint32_t key) { keys_.push_back(key); });
   keys_.shrink_to_fit();
   std::vector<uint32_t> grams;
   auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
@@ -78,7 +121,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
     for_each_key(rank, [&](uint32_t key) {
       if (!test_and_set(key)) grams.push_back(key);
     });
-    for (uint32_t key : grams) seen[key >> 6] = 0;
+    for (uint32_t key : grams) seen.clear_word(key);
     return grams;
   };
 
