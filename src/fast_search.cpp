@@ -110,8 +110,13 @@ class FastSearch : public RowSearch {
             : 1;
     search_shares(slots, row, lanes);
     const int32_t best = apply(slots, row, lanes);
-    // A running mean of what a row would take on one thread.
-    const auto took = (std::chrono::steady_clock::now() - started) * lanes;
+    // A running mean of what a row would take on one thread: for a split
+    // row the lanes' own times, which leave out waking them.
+    auto took = std::chrono::steady_clock::now() - started;
+    if (lanes > 1) {
+      took = {};
+      for (int lane = 0; lane < lanes; ++lane) took += lanes_[lane]->busy;
+    }
     row_time_ = (row_time_ * 7 + took) / 8;
     return best;
   }
