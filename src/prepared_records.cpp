@@ -50,28 +50,21 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   const int32_t count = index.size();
   reference_at_.resize(count);
   candidate_at_.resize(count);
-  counted_.resize(count);
-  counts_.resize(count);
-  grams_.resize(count);
-  window_bits_at_.resize(count);
+  // Under -b no bound reads the signatures.
+  const bool signed_records = !settings.bytdif;
+  if (signed_records) {
+    counted_.resize(count);
+    counts_.resize(count);
+    grams_.resize(count);
+    window_bits_at_.resize(count);
+  }
   const int32_t q = gram_length(settings);
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1), prepared(kMaxPrepared + 3);
   for (int32_t record = 0; record < count; ++record) {
     const int32_t length =
         prepare_item(settings, working_start(settings, index.item(record)), prepared.data());
     candidate_at_[record] = store(prepared.data(), length);
-    const Signature signature = sign(settings, candidate(record));
-    counted_[record] = signature.counted;
-    counts_[record] = signature.counts;
-    grams_[record] = signature.grams;
-    const ItemView item = candidate(record);
-    window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
-    if (q > 0) {
-      for_each_window(item, q, [&](int32_t start, bool clean) {
-        window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q))
-                                     : kNoBit);
-      });
-    }
+    if (signed_records) add_signature(settings, record, q);
 
     rewrite_control_bytes(index.item(record), rewritten.data());
     const int32_t ref_length =
@@ -80,6 +73,19 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
                       std::memcmp(prepared.data(), this->candidate(record).bytes, length) == 0;
     reference_at_[record] = same ? candidate_at_[record] : store(prepared.data(), ref_length);
   }
+}
+
+void PreparedRecords::add_signature(const Settings& settings, int32_t record, int32_t q) {
+  const ItemView item = candidate(record);
+  const Signature signature = sign(settings, item);
+  counted_[record] = signature.counted;
+  counts_[record] = signature.counts;
+  grams_[record] = signature.grams;
+  window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
+  if (q == 0) return;
+  for_each_window(item, q, [&](int32_t start, bool clean) {
+    window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start, q)) : kNoBit);
+  });
 }
 
 PreparedRecords::Place PreparedRecords::store(const uint8_t* prepared, int32_t length) {

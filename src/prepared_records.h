@@ -65,6 +65,7 @@ class PreparedRecords {
   int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
   // Every record, shortest prepared candidate first, ties in record order.
   std::vector<int32_t> by_candidate_length() const;
+  // The signatures, which -b records do not carry.
   // Bytes of the candidate that are not blank.
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
@@ -83,6 +84,7 @@ class PreparedRecords {
   };
   ItemView view(Place p) const { return {arena_.data() + p.offset, p.length}; }
   Place store(const uint8_t* prepared, int32_t length);
+  void add_signature(const Settings& settings, int32_t record, int32_t q);
 
   std::vector<uint8_t> arena_;  // every prepared item, each zero-ended
   std::vector<Place> reference_at_, candidate_at_;

@@ -39,7 +39,7 @@ RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
 
 void RowBounds::load_reference(int32_t record) {
   reference_ = records_.reference(record);
-  reference_signature_ = sign(settings_, reference_);
+  if (!settings_.bytdif) reference_signature_ = sign(settings_, reference_);
   Sleni_ = index_.linlens[record];
   window_bits_.clear();
   // Only single mode walks the reference's windows against a candidate's filter.
