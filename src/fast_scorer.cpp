@@ -284,19 +284,14 @@ void PairScorer::build_automaton(ItemView searched) {
 }
 
 // Walks the text through the automaton, calling visit(i, state, length)
-// with the state and length of the longest piece ending at each byte i.
+// with the state and length of the longest piece ending at each byte i. A
+// byte may be visited more than once: the last visit holds the longest
+// piece, an earlier one a shorter piece of the same end.
 template <class Visit>
 void PairScorer::walk(ItemView text, Visit&& visit) const {
   int32_t state = 0, length = 0;
   if (walk_ready_) {
-    const size_t columns = static_cast<size_t>(sigma_) + 1;
-    for (int32_t i = 0; i < text.length; ++i) {
-      const uint32_t step = walk_[state * columns + column_[text.bytes[i]]];
-      state = static_cast<int32_t>(step & 0xFFFF);
-      const uint32_t reset = step >> 16;
-      length = reset == kKeepLength ? length + 1 : static_cast<int32_t>(reset);
-      visit(i, state, length);
-    }
+    walk_in_halves(text, visit);
     return;
   }
   for (int32_t i = 0; i < text.length; ++i) {
@@ -313,6 +308,45 @@ void PairScorer::walk(ItemView text, Visit&& visit) const {
       state = next;
       ++length;
     }
+    visit(i, state, length);
+  }
+}
+
+// Each step of a completed walk waits on the load of the step before, so
+// a long text is walked from its start and from its middle at once. The
+// walk from the middle sees only the pieces that start there or later; the
+// walk from the start then goes on past the middle until its piece starts
+// there too, from where both walks agree.
+template <class Visit>
+void PairScorer::walk_in_halves(ItemView text, Visit&& visit) const {
+  const size_t columns = static_cast<size_t>(sigma_) + 1;
+  auto step = [&](int32_t& state, int32_t& length, uint8_t byte) {
+    const uint32_t next = walk_[state * columns + column_[byte]];
+    state = static_cast<int32_t>(next & 0xFFFF);
+    const uint32_t reset = next >> 16;
+    length = reset == kKeepLength ? length + 1 : static_cast<int32_t>(reset);
+  };
+  const int32_t n = text.length;
+  int32_t state = 0, length = 0;
+  if (n < kHalvedWalk) {
+    for (int32_t i = 0; i < n; ++i) {
+      step(state, length, text.bytes[i]);
+      visit(i, state, length);
+    }
+    return;
+  }
+  const int32_t middle = n / 2;
+  int32_t later_state = 0, later_length = 0;
+  for (int32_t i = 0; i < n - middle; ++i) {
+    if (i < middle) {
+      step(state, length, text.bytes[i]);
+      visit(i, state, length);
+    }
+    step(later_state, later_length, text.bytes[middle + i]);
+    visit(middle + i, later_state, later_length);
+  }
+  for (int32_t i = middle; i < n && length > i - middle; ++i) {
+    step(state, length, text.bytes[i]);
     visit(i, state, length);
   }
 }

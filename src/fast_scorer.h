@@ -124,6 +124,9 @@ class PairScorer {
   void complete_walk();
   template <class Visit>
   void walk(ItemView text, Visit&& visit) const;
+  static constexpr int32_t kHalvedWalk = 256;  // texts this long are walked in two halves
+  template <class Visit>
+  void walk_in_halves(ItemView text, Visit&& visit) const;
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
   int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
