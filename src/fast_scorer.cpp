@@ -47,6 +47,38 @@ int32_t first_clear_bit(const uint64_t* bits, int32_t from, int32_t to) {
   return -1;
 }
 
+// Whether the first L bytes of a and b agree, 8 at a time: windows are
+// short, and most that share a q-gram differ within a few bytes more.
+bool same_bytes(const uint8_t* a, const uint8_t* b, int32_t L) {
+  int32_t i = 0;
+  for (; i + 8 <= L; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) return false;
+  }
+  for (; i < L; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// Whether the first L bytes hold a blank.
+bool holds_blank(const uint8_t* bytes, int32_t L) {
+  int32_t i = 0;
+  for (; i + 8 <= L; i += 8) {
+    uint64_t x;
+    std::memcpy(&x, bytes + i, 8);
+    // A byte of x equal to kBlank (1) makes x ^ 0x0101... have a zero byte.
+    const uint64_t y = x ^ 0x0101010101010101u;
+    if (((y - 0x0101010101010101u) & ~y & 0x8080808080808080u) != 0) return true;
+  }
+  for (; i < L; ++i) {
+    if (bytes[i] == kBlank) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 // The sum of the differences of the first n bytes of a and b, 16 at a time.
@@ -411,7 +443,7 @@ int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) co
   while (len_[link_[state]] >= L) state = link_[state];
   const int32_t H = first_end_[state] - L + 1;
   const uint8_t* window = a.pattern.bytes + P;
-  if (std::memchr(searched_.data() + H, kBlank, L) == nullptr) return H;
+  if (!holds_blank(searched_.data() + H, L)) return H;
   // Blanking took the first occurrence; any later one lies after it, among
   // the places that begin with the same q-gram.
   const int32_t LB = a.searched.length;
@@ -444,7 +476,7 @@ void PairScorer::GramChains::build(ItemView item) {
 int32_t PairScorer::GramChains::match(int32_t from, const uint8_t* text, int32_t length,
                                       const uint8_t* window, int32_t L) const {
   for (int32_t h = from; h >= 0 && h + L <= length; h = next[h]) {
-    if (std::memcmp(text + h, window, L) == 0) return h;
+    if (same_bytes(text + h, window, L)) return h;
   }
   return -1;
 }
