@@ -30,7 +30,7 @@ constexpr int32_t kLargestBlock = 1 << 14;
 // Rows are split between threads when they have this many candidates and
 // rows lately took this long on one thread: splitting costs a wake-up.
 constexpr int32_t kParallelRow = 128;
-constexpr std::chrono::microseconds kWorthSplitting{20};
+constexpr std::chrono::microseconds kWorthSplitting{60};
 // Lanes share a row by index words when there are this many, else by slots.
 constexpr int32_t kFewestWordsToShare = 64;
 // How far a border between shares moves after a row, as a share of the
