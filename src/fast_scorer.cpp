@@ -12,9 +12,6 @@
 namespace vexaro {
 namespace {
 
-// An empty prepared item takes part as the single blank byte.
-constexpr uint8_t kBlankItem[2] = {kBlank, 0};
-
 void set_bit(uint64_t* bits, int32_t i) { bits[i >> 6] |= uint64_t{1} << (i & 63); }
 
 // Clears bits [from, to).
@@ -96,6 +93,11 @@ int64_t byte_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
 #endif
   for (; i < n; ++i) sum += std::abs(a[i] - b[i]);
   return sum;
+}
+
+ItemView blank_if_empty(ItemView item) {
+  static constexpr uint8_t kBlankItem[2] = {kBlank, 0};
+  return item.length == 0 ? ItemView{kBlankItem, 1} : item;
 }
 
 uint64_t match_sum_bound(const Settings& s, uint64_t covered, uint64_t longest, uint32_t LB) {
@@ -256,8 +258,8 @@ PairScorer::Arranged PairScorer::arrange(ItemView reference, ItemView candidate)
     std::swap(a.searched, a.pattern);
     a.reference_is_pattern = true;
   }
-  if (a.searched.length == 0) a.searched = {kBlankItem, 1};
-  if (a.pattern.length == 0) a.pattern = {kBlankItem, 1};
+  a.searched = blank_if_empty(a.searched);
+  a.pattern = blank_if_empty(a.pattern);
   return a;
 }
 

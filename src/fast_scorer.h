@@ -37,6 +37,9 @@ struct ItemView {
   int32_t length;
 };
 
+// An empty prepared item takes part in a comparison as the single blank byte.
+ItemView blank_if_empty(ItemView item);
+
 // The sum of the differences of the first n bytes of a and b.
 int64_t byte_differences(const uint8_t* a, const uint8_t* b, int32_t n);
 

@@ -1,6 +1,7 @@
 #include "slot_prefixes.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #ifdef __SSE2__
@@ -11,10 +12,6 @@
 
 namespace vexaro {
 namespace {
-
-constexpr uint8_t kBlankItem[2] = {kBlank, 0};
-
-ItemView blank_if_empty(ItemView item) { return item.length == 0 ? ItemView{kBlankItem, 1} : item; }
 
 // The differences of the first n <= 64 bytes of two zero-padded lines.
 int64_t line_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
