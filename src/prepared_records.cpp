@@ -55,7 +55,8 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   if (signed_records) {
     counted_.resize(count);
     counts_.resize(count);
-    grams_.resize(count);
+    // Only single mode reads a candidate's own q-gram filter.
+    if (settings.single) grams_.resize(count);
     window_bits_at_.resize(count);
   }
   const int32_t q = gram_length(settings);
@@ -80,7 +81,7 @@ void PreparedRecords::add_signature(const Settings& settings, int32_t record, in
   const Signature signature = sign(settings, item);
   counted_[record] = signature.counted;
   counts_[record] = signature.counts;
-  grams_[record] = signature.grams;
+  if (!grams_.empty()) grams_[record] = signature.grams;
   window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
   if (q == 0) return;
   for_each_window(item, q, [&](int32_t start, bool clean) {

@@ -69,7 +69,7 @@ class PreparedRecords {
   // Bytes of the candidate that are not blank.
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
-  const GramFilter& grams(int32_t record) const { return grams_[record]; }
+  const GramFilter& grams(int32_t record) const { return grams_[record]; }  // single mode only
   // Per q-gram window of the candidate: its filter bit, or kNoBit when the
   // window holds a blank.
   static constexpr uint16_t kNoBit = 0xFFFF;
