@@ -68,8 +68,9 @@ struct Lane {
 
 class FastSearch : public RowSearch {
  public:
-  FastSearch(const Settings& settings, const RecordIndex& index, int threads)
-      : index_(index),
+  FastSearch(const Settings& settings, const RecordIndex& index, int threads, bool split_every_row)
+      : split_every_row_(split_every_row),
+        index_(index),
         records_(settings, index),
         pool_(threads),
         single_(settings.single && !settings.bytdif),
@@ -104,10 +105,10 @@ class FastSearch : public RowSearch {
     // Rows split between threads only while they take long enough to repay
     // waking the others; which rows split never changes what is found.
     const auto started = std::chrono::steady_clock::now();
-    const int32_t lanes =
-        pool_.size() > 1 && count - row - 1 >= kParallelRow && row_time_ >= kWorthSplitting
-            ? pool_.size()
-            : 1;
+    const int32_t lanes = pool_.size() > 1 && count - row - 1 >= kParallelRow &&
+                                  (split_every_row_ || row_time_ >= kWorthSplitting)
+                              ? pool_.size()
+                              : 1;
     search_shares(slots, row, lanes);
     const int32_t best = apply(slots, row, lanes);
     // A running mean of what a row would take on one thread: for a split
@@ -378,6 +379,7 @@ class FastSearch : public RowSearch {
     slot_of_[slots[row + 1]] = row + 1;
   }
 
+  const bool split_every_row_;
   const RecordIndex& index_;
   const PreparedRecords records_;
   WorkerPool pool_;
@@ -400,8 +402,8 @@ class FastSearch : public RowSearch {
 }  // namespace
 
 std::unique_ptr<RowSearch> make_fast_search(const Settings& settings, const RecordIndex& index,
-                                            int threads) {
-  return std::make_unique<FastSearch>(settings, index, std::max(threads, 1));
+                                            int threads, bool split_every_row) {
+  return std::make_unique<FastSearch>(settings, index, std::max(threads, 1), split_every_row);
 }
 
 }  // namespace vexaro

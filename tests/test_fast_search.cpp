@@ -100,9 +100,9 @@ TEST(FastSearch, LongRowsMatchTheLiteralEngineOnEveryThreadCount) {
   }
 }
 
-// Rows with enough candidates to be split between threads, first by index
-// words and, once few records are left, by stretches of slots: the literal
-// engine is too slow here, so the one-thread run is the reference.
+// Rows with enough candidates are all split between threads, first by
+// index words and, once few records are left, by stretches of slots: the
+// literal engine is too slow here, so the one-thread run is the reference.
 TEST(FastSearch, RowsSplitBetweenThreadsMatchOneThread) {
   std::mt19937 rng(7);
   const std::string input = random_input(rng, 4200);
@@ -110,7 +110,7 @@ TEST(FastSearch, RowsSplitBetweenThreadsMatchOneThread) {
            {"-d"}, {"-d", "-a9999"}, {"-d", "-p", "-a5"}, {"-d", "-b"}, {"-d", "-m"}}) {
     auto engine = [](int threads) {
       return [threads](const Settings& s, const RecordIndex& i) {
-        return make_fast_search(s, i, threads);
+        return make_fast_search(s, i, threads, true);
       };
     };
     const Outcome expected = run_with(input, args, engine(1));
