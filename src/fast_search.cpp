@@ -28,9 +28,11 @@ constexpr int32_t kSkipped = INT32_MIN;
 constexpr int32_t kFirstBlock = 128;
 constexpr int32_t kLargestBlock = 1 << 14;
 // Rows are split between threads when they have this many candidates and
-// rows lately took this long on one thread: splitting costs a wake-up.
+// rows lately took this long on one thread: splitting costs a wake-up, and
+// a row shared by stretches of slots is first counted on one thread.
 constexpr int32_t kParallelRow = 128;
-constexpr std::chrono::microseconds kWorthSplitting{60};
+constexpr std::chrono::microseconds kWorthSplitting{20};
+constexpr std::chrono::microseconds kWorthSplittingBySlots{60};
 // Lanes share a row by index words when there are this many, else by slots.
 constexpr int32_t kFewestWordsToShare = 64;
 // How far a border between shares moves after a row, as a share of the
@@ -106,7 +108,7 @@ class FastSearch : public RowSearch {
     // waking the others; which rows split never changes what is found.
     const auto started = std::chrono::steady_clock::now();
     const int32_t lanes = pool_.size() > 1 && count - row - 1 >= kParallelRow &&
-                                  (split_every_row_ || row_time_ >= kWorthSplitting)
+                                  (split_every_row_ || row_time_ >= worth_splitting())
                               ? pool_.size()
                               : 1;
     search_shares(slots, row, lanes);
@@ -125,6 +127,12 @@ class FastSearch : public RowSearch {
   std::string row_substring() const override { return Sxstrng_; }
 
  private:
+  // How long rows must have taken lately for this one to be split.
+  std::chrono::microseconds worth_splitting() const {
+    return grams_ && grams_->words() >= kFewestWordsToShare ? kWorthSplitting
+                                                            : kWorthSplittingBySlots;
+  }
+
   // Searches the row in one share per lane, each lane on its own thread.
   void search_shares(const Slots& slots, int32_t row, int lanes) {
     share_out(row, static_cast<int32_t>(slots.size()), lanes);
