@@ -65,7 +65,7 @@ class PreparedRecords {
   int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
   // Every record, shortest prepared candidate first, ties in record order.
   std::vector<int32_t> by_candidate_length() const;
-  // The signatures, which -b records do not carry.
+  // The signatures below are not kept under -b.
   // Bytes of the candidate that are not blank.
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }

@@ -22,8 +22,8 @@ class RowBounds {
   ItemView reference() const { return reference_; }
   int32_t Sleni() const { return Sleni_; }
 
-  // Whether the candidate's score cannot exceed `threshold`. Not under -b,
-  // which no coverage bounds.
+  // Whether the candidate's score cannot exceed `threshold`. Not for -b
+  // scores, which coverage does not bound.
   bool cannot_beat(int32_t record, int32_t threshold) const;
   // Single mode: whether the candidate's first hit cannot be longer.
   bool cannot_be_longer(int32_t record, int32_t longest) const;
