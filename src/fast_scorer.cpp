@@ -44,20 +44,18 @@ int32_t first_clear_bit(const uint64_t* bits, int32_t from, int32_t to) {
   return -1;
 }
 
-// Whether the first L bytes of a and b agree, 8 at a time: windows are
-// short, and most that share a q-gram differ within a few bytes more.
-bool same_bytes(const uint8_t* a, const uint8_t* b, int32_t L) {
+// How many leading bytes of a and b agree, up to n, 8 at a time: windows
+// are short, and most that share a q-gram differ within a few bytes more.
+int32_t common_prefix(const uint8_t* a, const uint8_t* b, int32_t n) {
   int32_t i = 0;
-  for (; i + 8 <= L; i += 8) {
+  for (; i + 8 <= n; i += 8) {
     uint64_t x, y;
     std::memcpy(&x, a + i, 8);
     std::memcpy(&y, b + i, 8);
-    if (x != y) return false;
+    if (x != y) return i + __builtin_ctzll(x ^ y) / 8;
   }
-  for (; i < L; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
 }
 
 // Whether the first L bytes hold a blank.
@@ -233,13 +231,52 @@ void PairScorer::BitLookup<Mask>::load(ItemView searched) {
 int32_t PairScorer::occurrence(const Arranged& a, int32_t P, int32_t L) {
   if (bit_width_ == 64) return bit_occurrence(narrow_, a, P, L);
   if (bit_width_ == 128) return bit_occurrence(wide_, a, P, L);
-  if (through_pattern_) {
-    // Chained when first needed: single mode and scans that stop early never ask.
-    if (!searched_chained_) searched_chains_.build(a.searched);
-    searched_chained_ = true;
-    return chained_occurrence(a, P, L);
+  if (L < kChainGram) return short_occurrence(a, P, L);
+  return chained_occurrence(a, P, L);
+}
+
+// A window as long as a q-gram. Its first occurrence in the unblanked item
+// is the leftmost if blanking has not touched it; so is the place a miss
+// at this start remembered. Otherwise the places that begin with the same
+// q-gram are searched, which also tells the longest piece from P that
+// still occurs: P is not tried again before the scan reaches that length.
+int32_t PairScorer::chained_occurrence(const Arranged& a, int32_t P, int32_t L) {
+  if (L == longest_[P] && piece_at_[P] >= 0) {
+    if (!holds_blank(searched_.data() + piece_at_[P], L)) return piece_at_[P];
+  } else if (!through_pattern_) {
+    const int32_t H = unblanked_occurrence(P, L);
+    if (!holds_blank(searched_.data() + H, L)) return H;
   }
-  return first_occurrence(a, P, L);
+  if (through_pattern_ && !searched_chained_) {
+    // Chained when first needed: single mode and scans that stop early never ask.
+    searched_chains_.build(a.searched);
+    searched_chained_ = true;
+  }
+  GramChains& chains = through_pattern_ ? searched_chains_ : automaton_chains_;
+  const uint8_t* window = a.pattern.bytes + P;
+  const Piece piece = chains.longest_piece(chains.first_of(gram_key(window, kChainGram)),
+                                           searched_.data(), a.searched.length, window, L);
+  if (piece.length == L) return piece.at;
+  lower_longest(P, piece);
+  return -1;
+}
+
+// After a miss at P: its longest window becomes the longest piece that
+// still occurs, or, if none as long as a q-gram, the longest unchained one.
+void PairScorer::lower_longest(int32_t P, Piece piece) {
+  const bool chained = piece.length >= kChainGram;
+  const int32_t length = chained ? piece.length : kChainGram - 1;
+  piece_at_[P] = chained ? piece.at : -1;
+  longest_[P] = length >= minscan_ ? length : 0;
+  if (scan_is_short_) {
+    short_longest_[P] = static_cast<uint8_t>(longest_[P]);
+    return;
+  }
+  active_[P >> 6] &= ~(uint64_t{1} << (P & 63));
+  if (longest_[P] > 0) {
+    lowered_next_[P] = lowered_first_[length];
+    lowered_first_[length] = P;
+  }
 }
 
 void PairScorer::blank_hit(int32_t H, int32_t L) {
@@ -440,19 +477,18 @@ int32_t PairScorer::starts_from_ends(int32_t LA) {
   return lcs;
 }
 
-int32_t PairScorer::first_occurrence(const Arranged& a, int32_t P, int32_t L) const {
+int32_t PairScorer::unblanked_occurrence(int32_t P, int32_t L) const {
   int32_t state = end_state_[P + L - 1];
   while (len_[link_[state]] >= L) state = link_[state];
-  const int32_t H = first_end_[state] - L + 1;
-  const uint8_t* window = a.pattern.bytes + P;
+  return first_end_[state] - L + 1;
+}
+
+int32_t PairScorer::short_occurrence(const Arranged& a, int32_t P, int32_t L) const {
+  const int32_t H = unblanked_occurrence(P, L);
   if (!holds_blank(searched_.data() + H, L)) return H;
-  // Blanking took the first occurrence; any later one lies after it, among
-  // the places that begin with the same q-gram.
+  // Blanking took the first occurrence; any later one lies after it.
   const int32_t LB = a.searched.length;
-  if (L >= kChainGram) {
-    return automaton_chains_.match(automaton_chains_.next[H], searched_.data(), LB, window, L);
-  }
-  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, window, L);
+  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, a.pattern.bytes + P, L);
   return later == nullptr
              ? -1
              : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
@@ -464,6 +500,7 @@ void PairScorer::GramChains::build(ItemView item) {
   shift = 32 - 6;
   while ((1 << (32 - shift)) < 2 * item.length && (1 << (32 - shift)) < kSlots) --shift;
   const uint32_t mask = (1u << (32 - shift)) - 1;
+  bypasses = 0;
   std::fill_n(key.begin(), mask + 1, UINT32_MAX);
   for (int32_t h = item.length - kChainGram; h >= 0; --h) {
     const uint32_t gram = gram_key(item.bytes + h, kChainGram);
@@ -475,12 +512,33 @@ void PairScorer::GramChains::build(ItemView item) {
   }
 }
 
-int32_t PairScorer::GramChains::match(int32_t from, const uint8_t* text, int32_t length,
-                                      const uint8_t* window, int32_t L) const {
-  for (int32_t h = from; h >= 0 && h + L <= length; h = next[h]) {
-    if (same_bytes(text + h, window, L)) return h;
+// A place whose first byte is blanked cannot start a piece again in this
+// pair, so it is taken out of its chain as the walk meets it; blanked
+// places would otherwise make most of the walk once long hits are found.
+PairScorer::Piece PairScorer::GramChains::longest_piece(int32_t from, const uint8_t* text,
+                                                        int32_t length, const uint8_t* window,
+                                                        int32_t L) {
+  Piece best;
+  for (int32_t h = from, before = -1; h >= 0 && best.length < L;) {
+    const int32_t after = next[h];
+    if (text[h] == kBlank && before >= 0) {
+      bypassed[bypasses++] = {before, next[before]};
+      next[before] = after;
+    } else {
+      const int32_t agree = common_prefix(text + h, window, std::min(L, length - h));
+      if (agree > best.length) best = {agree, h};
+      before = h;
+    }
+    h = after;
   }
-  return -1;
+  return best;
+}
+
+void PairScorer::GramChains::restore() {
+  while (bypasses > 0) {
+    const auto [place, link] = bypassed[--bypasses];
+    next[place] = link;
+  }
 }
 
 int32_t PairScorer::GramChains::first_of(uint32_t gram) const {
@@ -532,14 +590,6 @@ int32_t PairScorer::statistics_through_pattern(const Arranged& a) {
   }
   for (int32_t i = 0; i < a.pattern.length; ++i) end_len_[i] = found_[prefix_order_[i]];
   return starts_from_ends(a.pattern.length);
-}
-
-// The first place in the blanked searched item where the window occurs,
-// among those that begin with its q-gram.
-int32_t PairScorer::chained_occurrence(const Arranged& a, int32_t P, int32_t L) const {
-  const uint8_t* window = a.pattern.bytes + P;
-  return searched_chains_.match(searched_chains_.first_of(gram_key(window, kChainGram)),
-                                searched_.data(), a.searched.length, window, L);
 }
 
 // Groups the window starts by their longest window, for each length from
@@ -616,18 +666,24 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
       bound <= threshold)
     return bound;
   const uint64_t beating = least_sum_beating(threshold, most, LA, LB, Sleni, Slenj);
-  if (bit_width_ == 0) std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
+  if (bit_width_ == 0) {
+    std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
+    automaton_chains_.restore();  // the last pair's blanking took places out
+  }
 
   // The windows of each length become active in turn: a short pattern's
   // are found by comparing all their lengths at once, a long one's are
   // grouped by length first.
   const bool short_pattern = LA <= kShortPattern;
+  scan_is_short_ = short_pattern;
+  std::fill_n(piece_at_.begin(), LA, -1);
   if (short_pattern) {
     std::fill(short_longest_.begin(), short_longest_.begin() + words * 64, 0);
     for (int32_t P = 0; P < LA; ++P) short_longest_[P] = static_cast<uint8_t>(longest_[P]);
   } else {
     group_by_length(LA, start);
     std::fill(active_.begin(), active_.begin() + words, 0);
+    std::fill_n(lowered_first_.begin(), start + 1, -1);
   }
 
   uint64_t match_sum = 0;
@@ -638,6 +694,7 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
       for (int32_t k = length_begin_[L]; k < length_end_[L]; ++k) {
         set_bit(active_.data(), by_length_[k]);
       }
+      for (int32_t P = lowered_first_[L]; P >= 0; P = lowered_next_[P]) set_bit(active_.data(), P);
     }
     if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, LB);
         bound < beating)

@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "record_index.h"
@@ -81,18 +82,26 @@ class PairScorer {
   // or -1; from a small open-addressing table of q-grams, which also holds
   // each q-gram's first position.
   static constexpr int kChainGram = 3;
+  struct Piece {
+    int32_t length = 0;
+    int32_t at = -1;
+  };
   struct GramChains {
     static constexpr int kSlots = 4096;
     std::array<int32_t, kRoom> next;
     std::array<uint32_t, kSlots> key;
     std::array<int32_t, kSlots> first;
     int32_t shift = 20;  // a key's slot is its hash's top 32 - shift bits
+    // The links a walk changed to pass blanked places, with what they held.
+    std::array<std::pair<int32_t, int32_t>, kRoom> bypassed;
+    int32_t bypasses = 0;
     void build(ItemView item);
     int32_t first_of(uint32_t gram) const;  // or -1
-    // The first place from `from` on along its chain where the L bytes of
-    // the window stand in the text, or -1.
-    int32_t match(int32_t from, const uint8_t* text, int32_t length, const uint8_t* window,
-                  int32_t L) const;
+    // Along the chain from `from`, the longest leading piece of the
+    // window's L bytes that stands in the text, and its first place.
+    Piece longest_piece(int32_t from, const uint8_t* text, int32_t length, const uint8_t* window,
+                        int32_t L);
+    void restore();  // puts back the links walks changed
   };
   Arranged arrange(ItemView reference, ItemView candidate) const;
   // Fills start_len_ and blank_free_ for the pattern; returns the longest
@@ -122,7 +131,8 @@ class PairScorer {
   void order_states();
   int32_t statistics_through_pattern(const Arranged& a);
   int32_t starts_from_ends(int32_t LA);  // returns the longest common substring
-  int32_t chained_occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  int32_t chained_occurrence(const Arranged& a, int32_t P, int32_t L);
+  void lower_longest(int32_t P, Piece piece);
   int32_t transition(int32_t state, uint8_t byte) const;
   void complete_walk();
   template <class Visit>
@@ -132,7 +142,8 @@ class PairScorer {
   void walk_in_halves(ItemView text, Visit&& visit) const;
   int32_t matching_statistics(ItemView pattern);  // returns the longest common substring
   int32_t scan(const Arranged& a, int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
-  int32_t first_occurrence(const Arranged& a, int32_t P, int32_t L) const;
+  int32_t unblanked_occurrence(int32_t P, int32_t L) const;
+  int32_t short_occurrence(const Arranged& a, int32_t P, int32_t L) const;
   void group_by_length(int32_t LA, int32_t start);
   void mark_at_least(int32_t L, int32_t words);
   uint64_t least_sum_beating(int32_t threshold, uint64_t most, int32_t LA, int32_t LB,
@@ -197,6 +208,10 @@ class PairScorer {
   // Window starts grouped by the longest window they can start.
   std::array<int32_t, kRoom> by_length_, length_begin_, length_end_;
   std::array<int32_t, kRoom> longest_;  // per window start: the longest window, or 0
+  // Per window start that missed: where its longest window stood, or -1;
+  // and, per length, the starts lowered to it, linked.
+  std::array<int32_t, kRoom> piece_at_, lowered_first_, lowered_next_;
+  bool scan_is_short_ = false;
   // A pattern this short has its windows marked by length all at once.
   static constexpr int kShortPattern = 128;
   std::array<uint8_t, kShortPattern> short_longest_;
