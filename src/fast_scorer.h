@@ -15,7 +15,9 @@
 // pieces only removes occurrences, so the first statistics stay an upper
 // bound. A window's first occurrence comes from the index and is checked
 // against what blanking took; later occurrences are found through the places
-// that begin with the same q-gram. The scan stops once the match sum plus
+// that begin with the same q-gram, and a miss there tells the longest piece
+// from that start that still occurs, so the start waits for that length.
+// The scan stops once the match sum plus
 // what the unmatched bytes could still add cannot beat the caller's
 // threshold.
 #pragma once
