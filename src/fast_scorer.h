@@ -17,9 +17,8 @@
 // against what blanking took; later occurrences are found through the places
 // that begin with the same q-gram, and a miss there tells the longest piece
 // from that start that still occurs, so the start waits for that length.
-// The scan stops once the match sum plus
-// what the unmatched bytes could still add cannot beat the caller's
-// threshold.
+// The scan stops once the match sum plus what the unmatched bytes could
+// still add cannot beat the caller's threshold.
 #pragma once
 
 #include <array>
