@@ -668,7 +668,8 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   const uint64_t beating = least_sum_beating(threshold, most, LA, LB, Sleni, Slenj);
   if (bit_width_ == 0) {
     std::memcpy(searched_.data(), a.searched.bytes, LB + 1);
-    automaton_chains_.restore();  // the last pair's blanking took places out
+    automaton_chains_.restore();             // the last pair's blanking took places out
+    std::fill_n(piece_at_.begin(), LA, -1);  // only chained lookups remember places
   }
 
   // The windows of each length become active in turn: a short pattern's
@@ -676,7 +677,6 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   // grouped by length first.
   const bool short_pattern = LA <= kShortPattern;
   scan_is_short_ = short_pattern;
-  std::fill_n(piece_at_.begin(), LA, -1);
   if (short_pattern) {
     std::fill(short_longest_.begin(), short_longest_.begin() + words * 64, 0);
     for (int32_t P = 0; P < LA; ++P) short_longest_[P] = static_cast<uint8_t>(longest_[P]);
