@@ -91,9 +91,11 @@ class FastSearch : public RowSearch {
   }
 
   int32_t search_row(Slots& slots, int32_t row, const uint8_t* /*reference*/) override {
-    if (slot_of_.empty()) {
-      slot_of_.resize(slots.size());
-      for (int32_t s = 0; s < static_cast<int32_t>(slots.size()); ++s) slot_of_[slots[s]] = s;
+    if (!started_) {
+      started_ = true;
+      if (grams_) {
+        for (int32_t j = 0; j < static_cast<int32_t>(slots.size()); ++j) grams_->place(slots[j], j);
+      }
       if (bytdif_) prefixes_.emplace(records_, index_.stats, slots);
     }
     const int32_t count = static_cast<int32_t>(slots.size());
@@ -327,8 +329,7 @@ class FastSearch : public RowSearch {
     grams_->collect(
         lane.first_word, lane.end_word,
         [&](int32_t word) { return bounds_.least_coverage(word, best); },
-        [&](int32_t record) {
-          const int32_t j = slot_of_[record];
+        [&](int32_t j) {
           if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
         });
     for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
@@ -383,8 +384,10 @@ class FastSearch : public RowSearch {
     const int32_t j = lane.taken[i];
     std::swap(slots[j], slots[row + 1]);
     if (prefixes_) prefixes_->swap(j, row + 1);
-    slot_of_[slots[j]] = j;
-    slot_of_[slots[row + 1]] = row + 1;
+    if (grams_) {
+      grams_->place(slots[j], j);
+      grams_->place(slots[row + 1], row + 1);
+    }
   }
 
   const bool split_every_row_;
@@ -400,8 +403,8 @@ class FastSearch : public RowSearch {
   RowBounds bounds_;
   std::vector<std::unique_ptr<Lane>> lanes_;  // one per thread
   std::vector<size_t> apply_next_;            // per lane: its next candidate to apply
-  std::vector<int32_t> slot_of_;              // per record: its slot
   int32_t row_ = 0;                           // the row being searched
+  bool started_ = false;                      // whether the first row has placed the slots
   bool by_words_ = true;                      // whether lanes share the row by index words
   std::chrono::steady_clock::duration row_time_ = kWorthSplitting;
   std::string Sxstrng_;

@@ -99,6 +99,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, i
   record_at_ = records.by_candidate_length();
   rank_of_.resize(count_);
   for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
+  place_at_ = record_at_;
 
   // The grams are gathered rank by rank, three times over, rather than
   // held for all ranks at once: on the largest inputs that would take
@@ -213,9 +214,11 @@ void GramIndex::compact() {
     }
     renumbered[rank] = ranks;
     rank_of_[record] = ranks;
+    place_at_[ranks] = place_at_[rank];
     record_at_[ranks++] = record;
   }
   record_at_.resize(ranks);
+  place_at_.resize(ranks);
   uint32_t kept = 0;
   for (size_t id = 0; id < keys_.size(); ++id) {
     const uint32_t begin = posting_begin_[id];
