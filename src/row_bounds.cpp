@@ -61,12 +61,11 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
     return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, index_.linlens[record]) <=
            threshold;
   };
+  // The gram count refuses most candidates on its own: test the least of
+  // the counts once rather than each in turn.
   int32_t covered = std::min(reference_signature_.counted, records_.counted(record));
+  if (grams_ != nullptr) covered = std::min(covered, grams_->covered(record));
   if (cannot({covered, covered})) return true;
-  if (grams_ != nullptr) {
-    covered = std::min(covered, grams_->covered(record));
-    if (cannot({covered, covered})) return true;
-  }
   if (gram_ == 0) return cannot(coverage(record));
   // Hits cover as many candidate bytes as reference bytes.
   Coverage c = candidate_coverage(record);
