@@ -14,9 +14,38 @@ namespace {
 
 void set_bit(uint64_t* bits, int32_t i) { bits[i >> 6] |= uint64_t{1} << (i & 63); }
 
-// Clears bits [from, to).
+// Clears bits [from, to), a word at a time.
 void clear_bits(uint64_t* bits, int32_t from, int32_t to) {
-  for (int32_t i = from; i < to; ++i) bits[i >> 6] &= ~(uint64_t{1} << (i & 63));
+  while (from < to) {
+    const int32_t end = std::min(to, ((from >> 6) + 1) << 6);
+    const int32_t count = end - from;
+    const uint64_t run = count == 64 ? ~uint64_t{0} : ((uint64_t{1} << count) - 1) << (from & 63);
+    bits[from >> 6] &= ~run;
+    from = end;
+  }
+}
+
+// Per 64 values, the bits of those that are not zero.
+void nonzero_bits(const int32_t* values, int32_t n, uint64_t* bits) {
+  for (int32_t w = 0; w * 64 < n; ++w) {
+    uint64_t word = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (int c = 0; c < 4; ++c) {
+      const __m128i* at = reinterpret_cast<const __m128i*>(values + w * 64 + c * 16);
+      const __m128i low = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), zero),
+                                          _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), zero));
+      const __m128i high = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), zero),
+                                           _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), zero));
+      const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+      word |= static_cast<uint64_t>(~zeros & 0xFFFF) << (c * 16);
+    }
+#else
+    for (int i = 0; i < 64; ++i) word |= static_cast<uint64_t>(values[w * 64 + i] != 0) << i;
+#endif
+    const int32_t valid = std::min(n - w * 64, 64);
+    bits[w] = valid == 64 ? word : word & ((uint64_t{1} << valid) - 1);
+  }
 }
 
 // The first index at or after `from` whose bit is set in both sets, or -1.
@@ -644,20 +673,19 @@ int32_t PairScorer::scan(const Arranged& a, int32_t start, int32_t Sleni, int32_
   // Per window start the longest window that can hit there, or 0 where
   // none can; the bytes hits could cover; and the pattern's unblanked
   // bytes, which are alive.
-  int32_t covered = 0;
-  uint64_t alive = 0;
-  for (int32_t P = 0, reach = 0; P < LA; ++P) {
-    int32_t longest = std::min({start_len_[P], blank_free_[P], start});
+  for (int32_t P = 0; P < LA; ++P) {
+    const int32_t longest = std::min({start_len_[P], blank_free_[P], start});
     // Masked, not branched on: which starts can hit is unpredictable.
-    longest &= -static_cast<int32_t>(longest >= minscan_);
-    longest_[P] = longest;
-    covered += std::max(0, P + longest - std::max(P, reach));
-    reach = std::max(reach, P + longest);
-    alive |= static_cast<uint64_t>(blank_free_[P] != 0) << (P & 63);
-    if ((P & 63) == 63 || P + 1 == LA) {
-      alive_[P >> 6] = alive;
-      alive = 0;
-    }
+    longest_[P] = longest & -static_cast<int32_t>(longest >= minscan_);
+  }
+  nonzero_bits(blank_free_.data(), LA, alive_.data());
+  // Windows are taken in order of their starts; each adds what it reaches
+  // beyond the windows before.
+  int32_t covered = 0;
+  for (int32_t P = 0, reach = 0; P < LA; ++P) {
+    const int32_t from = std::max(reach, P);
+    reach = std::max(from, P + longest_[P]);
+    covered += reach - from;
   }
 
   // The least match sum bound that could still beat the threshold.

@@ -196,7 +196,8 @@ class PairScorer {
   bool through_pattern_ = false;
   // Per pattern position: the longest occurring piece ending there and its
   // state, the longest occurring piece starting there, and blank-free run.
-  std::array<int32_t, kRoom> end_len_, end_state_, start_len_, blank_free_;
+  std::array<int32_t, kRoom> end_len_, end_state_, start_len_;
+  std::array<int32_t, kWords * 64> blank_free_{};  // read 64 at a time
   using Wide = unsigned __int128;
   BitLookup<uint64_t> narrow_;
   BitLookup<Wide> wide_;
