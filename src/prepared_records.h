@@ -72,7 +72,9 @@ class PreparedRecords {
   const GramFilter& grams(int32_t record) const { return grams_[record]; }  // single mode only
   // Per q-gram window of the candidate: its filter bit, or kNoBit when the
   // window holds a blank.
-  static constexpr uint16_t kNoBit = 0xFFFF;
+  // It lies past the filter's bits, so a copy of a filter with one more,
+  // clear, word answers it without a test.
+  static constexpr uint16_t kNoBit = GramFilter::kBits;
   const uint16_t* window_bits(int32_t record) const {
     return window_bits_.data() + window_bits_at_[record];
   }

@@ -39,7 +39,11 @@ RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
 
 void RowBounds::load_reference(int32_t record) {
   reference_ = records_.reference(record);
-  if (!settings_.bytdif) reference_signature_ = sign(settings_, reference_);
+  if (!settings_.bytdif) {
+    reference_signature_ = sign(settings_, reference_);
+    const auto& bits = reference_signature_.grams.bits;
+    std::copy(bits.begin(), bits.end(), reference_grams_.begin());
+  }
   Sleni_ = index_.linlens[record];
   window_bits_.clear();
   // Only single mode walks the reference's windows against a candidate's filter.
@@ -137,8 +141,7 @@ RowBounds::Coverage RowBounds::coverage(int32_t record) const {
 RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
   const uint16_t* bits = records_.window_bits(record);
   const int32_t windows = std::max(records_.candidate_length(record) - gram_ + 1, 0);
-  const auto& grams = reference_signature_.grams.bits;
-  constexpr uint16_t kNoBit = PreparedRecords::kNoBit;
+  const uint64_t* grams = reference_grams_.data();
   Coverage c{0, 0};
   uint64_t held_before = 0;
   for (int32_t base = 0, run = 0; base < windows + gram_ - 1; base += 64) {
@@ -146,8 +149,7 @@ RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
     uint64_t held = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint16_t bit = bits[base + i];
-      const uint64_t in_filter = (grams[(bit >> 6) % grams.size()] >> (bit & 63)) & 1;
-      held |= (in_filter & static_cast<uint64_t>(bit != kNoBit)) << i;
+      held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
     }
     uint64_t covered = held;
     for (int32_t k = 1; k < gram_; ++k) covered |= held << k | held_before >> (64 - k);

@@ -3,6 +3,7 @@
 // when a bound shows that it cannot beat the row's best so far.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -48,6 +49,9 @@ class RowBounds {
   const bool plain_;  // no weighting and no correlation: the score is 2000 C / (LA + LB)
   ItemView reference_{nullptr, 0};
   Signature reference_signature_;
+  // The reference's q-gram filter and a clear word, which the windows
+  // holding a blank point into.
+  std::array<uint64_t, GramFilter::kBits / 64 + 1> reference_grams_{};
   std::vector<int32_t> window_bits_;  // single mode: per q-gram start its filter bit, -1 if blank
   int32_t Sleni_ = 0;
 };
