@@ -252,7 +252,13 @@ void PairScorer::BitLookup<Mask>::load(ItemView searched) {
   if (searched.length == item_length && std::memcmp(searched.bytes, item.data(), item_length) == 0)
     return;
   for (int32_t h = 0; h < item_length; ++h) occurs[item[h]] = 0;
-  for (int32_t h = 0; h < searched.length; ++h) occurs[searched.bytes[h]] |= Mask{1} << h;
+  // A word at a time: a variable shift of a 128-bit mask costs several.
+  const int32_t low = std::min(searched.length, 64);
+  for (int32_t h = 0; h < low; ++h) occurs[searched.bytes[h]] |= Mask{uint64_t{1} << h};
+  if constexpr (sizeof(Mask) > sizeof(uint64_t)) {
+    for (int32_t h = 64; h < searched.length; ++h)
+      occurs[searched.bytes[h]] |= Mask{uint64_t{1} << (h - 64)} << 64;
+  }
   std::memcpy(item.data(), searched.bytes, searched.length);
   item_length = searched.length;
 }
