@@ -5,6 +5,9 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "similarity.h"
 
@@ -393,8 +396,19 @@ int32_t GramIndex::covered(int32_t record) const {
   const int32_t rank = rank_of_[record];
   const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
   int32_t count = 0;
+#ifdef __SSE2__
+  // Two planes at a time: the rank's bit moved to the top, where a sign
+  // mask reads it.
+  static_assert(kPlanes % 2 == 0);
+  const __m128i up = _mm_cvtsi32_si128(63 - rank % 64);
+  for (int k = 0; k < kPlanes; k += 2) {
+    const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
+    count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
+  }
+#else
   for (int k = 0; k < kPlanes; ++k)
     count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
+#endif
   return count;
 }
 
