@@ -90,7 +90,12 @@ class FastSearch : public RowSearch {
     }
   }
 
-  int32_t search_row(Slots& slots, int32_t row, const uint8_t* /*reference*/) override {
+  int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) override {
+    return search_row_while(slots, row, reference, [] {});
+  }
+
+  int32_t search_row_while(Slots& slots, int32_t row, const uint8_t* /*reference*/,
+                           const std::function<void()>& meanwhile) override {
     if (!started_) {
       started_ = true;
       if (grams_) {
@@ -108,12 +113,13 @@ class FastSearch : public RowSearch {
     }
     // Rows split between threads only while they take long enough to repay
     // waking the others; which rows split never changes what is found.
-    const auto started = std::chrono::steady_clock::now();
     const int32_t lanes = pool_.size() > 1 && count - row - 1 >= kParallelRow &&
                                   (split_every_row_ || row_time_ >= worth_splitting())
                               ? pool_.size()
                               : 1;
-    search_shares(slots, row, lanes);
+    if (lanes == 1) meanwhile();  // nothing to overlap, and not the row's time
+    const auto started = std::chrono::steady_clock::now();
+    search_shares(slots, row, lanes, meanwhile);
     const int32_t best = apply(slots, row, lanes);
     // A running mean of what a row would take on one thread: for a split
     // row the lanes' own times, which leave out waking them.
@@ -135,8 +141,11 @@ class FastSearch : public RowSearch {
                                                             : kWorthSplittingBySlots;
   }
 
-  // Searches the row in one share per lane, each lane on its own thread.
-  void search_shares(const Slots& slots, int32_t row, int lanes) {
+  // Searches the row in one share per lane, each lane on its own thread;
+  // with more than one, the first calls `meanwhile` before its share, and
+  // the borders move to make up for it.
+  void search_shares(const Slots& slots, int32_t row, int lanes,
+                     const std::function<void()>& meanwhile) {
     share_out(row, static_cast<int32_t>(slots.size()), lanes);
     if (lanes == 1) {
       search_lane(slots, 0, 1);
@@ -145,6 +154,7 @@ class FastSearch : public RowSearch {
     if (grams_ && !by_words_) grams_->count_words(0, grams_->words());
     pool_.run([&](int lane) {
       const auto lane_started = std::chrono::steady_clock::now();
+      if (lane == 0) meanwhile();
       search_lane(slots, lane, lanes);
       lanes_[lane]->busy = std::chrono::steady_clock::now() - lane_started;
     });

@@ -137,11 +137,16 @@ RowsOutcome order_rows(const Settings& s, const RecordIndex& index, RowSearch& s
     rewrite_control_bytes(index.item(record), st1.data());
     std::string_view text =
         s.single ? std::string_view(Sstrng) : std::string_view(reinterpret_cast<char*>(st1.data()));
-    if (!line(RowLine{row, record, MaxVal, text})) {
+    // The line is written while the row is searched: nothing the search
+    // does changes it, and a failed write only wastes that search.
+    bool written = true;
+    MaxVal = search.search_row_while(slots, row, working_start(s, st1.data()), [&] {
+      written = line(RowLine{row, record, MaxVal, text});
+    });
+    if (!written) {
       outcome.stopped = true;
       return outcome;
     }
-    MaxVal = search.search_row(slots, row, working_start(s, st1.data()));
     if (s.single) Sstrng = search.row_substring();
   }
   outcome.mean = count > 0 ? SMaxVal / count : 0;

@@ -53,6 +53,13 @@ class RowSearch {
   // `row`. Scores slots row+1.. and exchanges every strict improvement into
   // slot row+1. Returns the row's best score, -1 when no candidate beat -1.
   virtual int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) = 0;
+  // The same, calling `meanwhile` once on this thread while the search may
+  // already run on others: the previous row's line is written then.
+  virtual int32_t search_row_while(Slots& slots, int32_t row, const uint8_t* reference,
+                                   const std::function<void()>& meanwhile) {
+    meanwhile();
+    return search_row(slots, row, reference);
+  }
   // Under -a9999: the longest common substring the last search found.
   virtual std::string row_substring() const = 0;
 };
