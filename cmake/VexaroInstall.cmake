@@ -50,7 +50,11 @@ find_program(VEXARO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VEXARO_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT VEXARO_SANITIZE)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6")  # the program links the C++ runtime in
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
+  endif()
 endif()
 # Debian wants manual pages compressed; the staged tree is fixed up before packing.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
