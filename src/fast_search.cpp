@@ -91,11 +91,11 @@ class FastSearch : public RowSearch {
   }
 
   int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) override {
-    return search_row_while(slots, row, reference, [] {});
+    return search_row_while(slots, row, reference, [] { return true; });
   }
 
   int32_t search_row_while(Slots& slots, int32_t row, const uint8_t* /*reference*/,
-                           const std::function<void()>& meanwhile) override {
+                           const std::function<bool()>& meanwhile) override {
     if (!started_) {
       started_ = true;
       if (grams_) {
@@ -117,7 +117,8 @@ class FastSearch : public RowSearch {
                                   (split_every_row_ || row_time_ >= worth_splitting())
                               ? pool_.size()
                               : 1;
-    if (lanes == 1) meanwhile();  // nothing to overlap, and not the row's time
+    // Nothing to overlap, and not the row's time.
+    if (lanes == 1 && !meanwhile()) return -1;
     const auto started = std::chrono::steady_clock::now();
     search_shares(slots, row, lanes, meanwhile);
     const int32_t best = apply(slots, row, lanes);
@@ -142,10 +143,10 @@ class FastSearch : public RowSearch {
   }
 
   // Searches the row in one share per lane, each lane on its own thread;
-  // with more than one, the first calls `meanwhile` before its share, and
-  // the borders move to make up for it.
+  // with more than one, the first calls `meanwhile` before its share (and
+  // searches on whatever it says), and the borders move to make up for it.
   void search_shares(const Slots& slots, int32_t row, int lanes,
-                     const std::function<void()>& meanwhile) {
+                     const std::function<bool()>& meanwhile) {
     share_out(row, static_cast<int32_t>(slots.size()), lanes);
     if (lanes == 1) {
       search_lane(slots, 0, 1);

@@ -138,10 +138,11 @@ RowsOutcome order_rows(const Settings& s, const RecordIndex& index, RowSearch& s
     std::string_view text =
         s.single ? std::string_view(Sstrng) : std::string_view(reinterpret_cast<char*>(st1.data()));
     // The line is written while the row is searched: nothing the search
-    // does changes it, and a failed write only wastes that search.
+    // does changes it, and after a failed write the search is not used.
     bool written = true;
     MaxVal = search.search_row_while(slots, row, working_start(s, st1.data()), [&] {
       written = line(RowLine{row, record, MaxVal, text});
+      return written;
     });
     if (!written) {
       outcome.stopped = true;

@@ -54,10 +54,11 @@ class RowSearch {
   // slot row+1. Returns the row's best score, -1 when no candidate beat -1.
   virtual int32_t search_row(Slots& slots, int32_t row, const uint8_t* reference) = 0;
   // The same, calling `meanwhile` once on this thread while the search may
-  // already run on others: the previous row's line is written then.
+  // already run on others: the row's line is written then. When it returns
+  // false the search may stop short, its result unused.
   virtual int32_t search_row_while(Slots& slots, int32_t row, const uint8_t* reference,
-                                   const std::function<void()>& meanwhile) {
-    meanwhile();
+                                   const std::function<bool()>& meanwhile) {
+    if (!meanwhile()) return -1;
     return search_row(slots, row, reference);
   }
   // Under -a9999: the longest common substring the last search found.
