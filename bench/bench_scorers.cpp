@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "fast_scorer.h"
-#include "record_index.h"
-#include "settings.h"
-#include "similarity.h"
+#include "engine/pair_scorer.h"
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
 
 namespace vexaro {
 namespace {
@@ -70,18 +71,6 @@ Settings settings_from(const char* option) {
   std::vector<std::string> args;
   if (*option != '\0') args.push_back(option);
   return parse_arguments(args, false);
-}
-
-struct PreparedItem {
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(kMaxPrepared + 3);
-  int32_t length = 0;
-  ItemView view() const { return {bytes.data(), length}; }
-};
-
-PreparedItem prepared(const Settings& settings, const uint8_t* item) {
-  PreparedItem p;
-  p.length = prepare_item(settings, item, p.bytes.data());
-  return p;
 }
 
 void BM_LiteralScorer(benchmark::State& state, const char* option) {

@@ -8,13 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "settings.h"
+#include "fuzz_case.h"
+#include "records/settings.h"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using vexaro::fuzz::require;
 
 bool terminated(const char* bytes, size_t size) { return std::memchr(bytes, 0, size) != nullptr; }
 

@@ -11,17 +11,23 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "io.h"
-#include "record_index.h"
-#include "settings.h"
-#include "vexaro.h"
+#include "cli/program.h"
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "records/streams.h"
 
 namespace vexaro::fuzz {
+
+// A property that fails stops the fuzzer with the input that broke it.
+inline void require(bool condition) {
+  if (!condition) std::abort();
+}
 
 // Inputs are kept small so that a run of the whole program stays fast.
 inline constexpr size_t kMaxInput = 4096;

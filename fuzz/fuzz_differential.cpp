@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "fast_search.h"
+#include "engine/fast_search.h"
 #include "fuzz_case.h"
-#include "ordering.h"
+#include "ordering/ordering.h"
+#include "scoring/literal_search.h"
 
 namespace {
 

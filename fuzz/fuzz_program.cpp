@@ -9,15 +9,14 @@
 #include <vector>
 
 #include "fuzz_case.h"
-#include "ordering.h"
+#include "ordering/ordering.h"
+#include "scoring/literal_search.h"
 
 namespace {
 
-using namespace vexaro;
+using vexaro::fuzz::require;
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using namespace vexaro;
 
 std::vector<std::string_view> split_lines(std::string_view text) {
   std::vector<std::string_view> lines;

@@ -9,17 +9,15 @@
 #include <vector>
 
 #include "fuzz_case.h"
-#include "pseudo_records.h"
-#include "record_index.h"
-#include "settings.h"
+#include "records/pseudo_records.h"
+#include "records/record_index.h"
+#include "records/settings.h"
 
 namespace {
 
-using vexaro::Settings;
+using vexaro::fuzz::require;
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using vexaro::Settings;
 
 struct Model {
   std::vector<uint64_t> offsets;

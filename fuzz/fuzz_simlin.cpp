@@ -16,17 +16,16 @@
 #include <string>
 #include <string_view>
 
-#include "fast_scorer.h"
+#include "engine/pair_scorer.h"
 #include "fuzz_case.h"
-#include "similarity.h"
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
 
 namespace {
 
-using namespace vexaro;
+using vexaro::fuzz::require;
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using namespace vexaro;
 
 // Reads little-endian numbers from the tail, with a default once it runs out.
 class Tail {
@@ -50,12 +49,6 @@ std::string_view take_item(std::string_view& rest) {
   rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
   return item;
 }
-
-struct Prepared {
-  std::array<uint8_t, kMaxPrepared + 3> bytes{};
-  int32_t length = 0;
-  ItemView view() const { return {bytes.data(), length}; }
-};
 
 }  // namespace
 
@@ -96,9 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   require(literal.simlin(nullptr, cand, Sleni, Slenj) == score);
 
-  Prepared a, b;
-  a.length = prepare_item(s, ref, a.bytes.data());
-  b.length = prepare_item(s, cand, b.bytes.data());
+  const PreparedItem a = prepared(s, ref), b = prepared(s, cand);
   require(a.length >= 0 && a.length <= kMaxPrepared && a.bytes[a.length] == 0);
   require(b.length >= 0 && b.length <= kMaxPrepared && b.bytes[b.length] == 0);
   if (a.length != b.length) {

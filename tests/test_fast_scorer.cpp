@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "fast_scorer.h"
-#include "prepared_records.h"
-#include "record_index.h"
-#include "row_bounds.h"
-#include "settings.h"
-#include "similarity.h"
-#include "slot_prefixes.h"
+#include "engine/pair_scorer.h"
+#include "engine/prepared_records.h"
+#include "engine/slot_prefixes.h"
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
+#include "scoring/score_formula.h"
 
 namespace vexaro {
 namespace {
@@ -73,17 +74,7 @@ std::pair<std::string, std::string> random_pair(std::mt19937& rng) {
 
 const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.c_str()); }
 
-struct Prepared {
-  std::vector<uint8_t> bytes = std::vector<uint8_t>(kMaxPrepared + 3);
-  int32_t length = 0;
-  ItemView view() const { return {bytes.data(), length}; }
-};
-
-Prepared prepare(const Settings& s, const std::string& raw) {
-  Prepared p;
-  p.length = prepare_item(s, bytes(raw), p.bytes.data());
-  return p;
-}
+PreparedItem prepare(const Settings& s, const std::string& raw) { return prepared(s, bytes(raw)); }
 
 TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
   const RecordStats stats = test_stats();
@@ -96,7 +87,7 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
       auto [ref, cand] = random_pair(rng);
       const int32_t Sleni = static_cast<int32_t>(ref.size()) + 1, Slenj = 3;
       const int32_t expected = literal.simlin(bytes(ref), bytes(cand), Sleni, Slenj);
-      const Prepared a = prepare(s, ref), b = prepare(s, cand);
+      const PreparedItem a = prepare(s, ref), b = prepare(s, cand);
       ASSERT_EQ(fast.score(a.view(), b.view(), Sleni, Slenj, -1), expected)
           << "args " << ::testing::PrintToString(args) << " ref " << ref << " cand " << cand;
       const int32_t threshold = expected + static_cast<int32_t>(rng() % 41) - 20;
@@ -125,14 +116,14 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
     for (int row = 0; row < 40; ++row) {
       literal.start_row();
       std::string reference = random_item(rng);
-      const Prepared ref = prepare(s, reference);
+      const PreparedItem ref = prepare(s, reference);
       std::string longest;
       for (int j = 0; j < 8; ++j) {
         std::string cand = j % 2 ? random_pair(rng).second : random_item(rng);
         if (j % 3 == 0) cand = reference.substr(rng() % (reference.size() + 1)) + cand;
         const int32_t expected =
             literal.simlin(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
-        const Prepared c = prepare(s, cand);
+        const PreparedItem c = prepare(s, cand);
         const SingleHit hit = fast.single_hit(ref.view(), c.view());
         if (hit.length > static_cast<int32_t>(longest.size())) {
           longest.assign(reinterpret_cast<const char*>(hit.bytes), hit.length);
@@ -157,14 +148,14 @@ TEST(FastScorer, LongReferenceMeetsLongerAndShorterCandidates) {
     for (int row = 0; row < 12; ++row) {
       std::string reference;
       while (reference.size() < 200) reference += random_item(rng);
-      const Prepared ref = prepare(s, reference);
+      const PreparedItem ref = prepare(s, reference);
       for (int j = 0; j < 8; ++j) {
         std::string cand = random_pair(rng).second;
         const size_t cut = rng() % reference.size();
         cand = j % 2 ? cand + reference.substr(cut) + reference.substr(0, cut)
                      : reference.substr(cut, reference.size() / 3) + cand;
         const int32_t expected = literal.simlin(bytes(reference), bytes(cand), 7, 9);
-        const Prepared c = prepare(s, cand);
+        const PreparedItem c = prepare(s, cand);
         ASSERT_EQ(fast.score(ref.view(), c.view(), 7, 9, -1), expected)
             << "args " << ::testing::PrintToString(args) << " ref " << reference << " cand "
             << cand;

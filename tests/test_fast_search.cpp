@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "fast_search.h"
-#include "io.h"
-#include "vexaro.h"
+#include "cli/program.h"
+#include "engine/fast_search.h"
+#include "records/streams.h"
+#include "scoring/literal_search.h"
 
 namespace vexaro {
 namespace {

@@ -8,22 +8,23 @@
 #include <utility>
 #include <vector>
 
-#include "gram_index.h"
-#include "prepared_records.h"
-#include "similarity.h"
+#include "engine/gram_index.h"
+#include "engine/grams.h"
+#include "engine/prepared_records.h"
 
 namespace vexaro {
 namespace {
 
 // Reference bytes covered by a clean window whose q-gram is a clean window
 // of the candidate too.
-int32_t covered_by_hand(ItemView reference, ItemView candidate, int32_t q) {
+int32_t covered_by_hand(ItemView reference, ItemView candidate) {
+  const int32_t q = kGram;
   std::set<std::string> grams;
-  for_each_window(candidate, q, [&](int32_t start, bool clean) {
+  for_each_window(candidate, [&](int32_t start, bool clean) {
     if (clean) grams.emplace(reinterpret_cast<const char*>(candidate.bytes + start), q);
   });
   std::vector<bool> covered(reference.length, false);
-  for_each_window(reference, q, [&](int32_t start, bool clean) {
+  for_each_window(reference, [&](int32_t start, bool clean) {
     if (!clean ||
         !grams.count(std::string(reinterpret_cast<const char*>(reference.bytes + start), q)))
       return;
@@ -43,17 +44,14 @@ std::string random_record(std::mt19937& rng) {
 }
 
 TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
-  // The gram length the settings give, and 2, which no option gives yet.
-  for (const auto& [args, wanted_q] : std::vector<std::pair<std::vector<std::string>, int32_t>>{
-           {{}, 0}, {{"-oab"}, 0}, {{"-v"}, 0}, {{}, 2}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-oab"}, {"-v"}}) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
     std::vector<std::string> texts;
     for (int i = 0; i < 1200; ++i) texts.push_back(random_record(rng));
     const RecordIndex index = index_records(settings, texts);
     const PreparedRecords records(settings, index);
-    const int32_t q = wanted_q > 0 ? wanted_q : gram_length(settings);
-    GramIndex grams(records, index, q);
+    GramIndex grams(records, index);
     std::vector<bool> live(index.size(), true);
     // Enough records retire, a dozen per row, for the index to renumber the rest.
     for (int row = 0; row < 60; ++row) {
@@ -72,8 +70,7 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
       const int32_t need = static_cast<int32_t>(rng() % 12);
       std::set<int32_t> expected, listed;
       for (int32_t r = 0; r < index.size(); ++r) {
-        const int32_t by_hand =
-            covered_by_hand(records.reference(reference), records.candidate(r), q);
+        const int32_t by_hand = covered_by_hand(records.reference(reference), records.candidate(r));
         if (!live[r]) continue;
         ASSERT_EQ(grams.covered(r), by_hand) << "row " << row << " record " << r;
         if (by_hand >= need) expected.insert(r);

@@ -6,9 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "io.h"
-#include "ordering.h"
-#include "vexaro.h"
+#include "cli/program.h"
+#include "ordering/ordering.h"
+#include "records/streams.h"
+#include "scoring/item.h"
+#include "scoring/literal_search.h"
 
 namespace vexaro {
 namespace {
@@ -20,14 +22,19 @@ class TableSearch : public RowSearch {
  public:
   TableSearch(const RecordIndex& index, ScoreTable table)
       : index_(index), table_(std::move(table)) {}
-  int32_t search_row(Slots& slots, int32_t row, const uint8_t*) override {
-    std::string reference = text(slots[row]);
-    return apply_row(slots, row, [&](int32_t, int32_t record) {
+  void begin_row(Slots& slots, int32_t row) override {
+    slots_ = &slots;
+    row_ = row;
+  }
+  RowResult finish_row() override {
+    std::string reference = text((*slots_)[row_]);
+    const int32_t best = apply_row(*slots_, row_, [&](int32_t, int32_t record) {
       auto found = table_.find({reference, text(record)});
       return found == table_.end() ? 0 : found->second;
     });
+    return {best, {}};
   }
-  std::string row_substring() const override { return ""; }
+  void abandon_row() override {}
 
  private:
   std::string text(int32_t record) const {
@@ -35,6 +42,8 @@ class TableSearch : public RowSearch {
   }
   const RecordIndex& index_;
   ScoreTable table_;
+  Slots* slots_ = nullptr;
+  int32_t row_ = 0;
 };
 
 struct RunResult {

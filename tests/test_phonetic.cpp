@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "phonetic.h"
+#include "scoring/phonetic.h"
 
 namespace vexaro {
 namespace {

@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "io.h"
-#include "pseudo_records.h"
-#include "record_index.h"
-#include "settings.h"
+#include "records/pseudo_records.h"
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "records/streams.h"
 
 namespace vexaro {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "settings.h"
+#include "records/settings.h"
 
 namespace vexaro {
 namespace {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "similarity.h"
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
+#include "scoring/score_formula.h"
 
 namespace vexaro {
 namespace {

@@ -1,0 +1,79 @@
+#include "engine/automaton_lookup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/bits.h"
+#include "engine/grams.h"
+
+namespace vexaro {
+
+int32_t AutomatonLookup::statistics(const ArrangedPair& a, MatchingStatistics& stats) {
+  stats_ = &stats;
+  through_pattern_ = a.reference_is_pattern && minscan_ >= kGram;
+  const ItemView indexed = through_pattern_ ? a.pattern : a.searched;
+  if (!automaton_.holds(indexed)) {
+    automaton_.build(indexed);
+    automaton_chains_.build(indexed);
+  }
+  // Only the reference's automaton serves enough walks to repay completing it.
+  if (through_pattern_ || !a.reference_is_pattern) automaton_.complete();
+  if (!through_pattern_) return automaton_.statistics_of(a.pattern, stats);
+  searched_chained_ = false;
+  return automaton_.statistics_through(a.searched, stats);
+}
+
+void AutomatonLookup::start_scan(const ArrangedPair& a) {
+  std::memcpy(searched_.data(), a.searched.bytes, a.searched.length + 1);
+  automaton_chains_.restore();  // the last pair's blanking took places out
+  std::fill_n(piece_at_.begin(), a.pattern.length, -1);
+}
+
+WindowFound AutomatonLookup::find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest) {
+  if (L < kGram) return {short_window(a, P, L), L};
+  return chained(a, P, L, longest);
+}
+
+void AutomatonLookup::blank(int32_t H, int32_t L) { std::memset(searched_.data() + H, kBlank, L); }
+
+// A window as long as a q-gram. Its first occurrence in the unblanked item
+// is the leftmost if blanking has not touched it; so is the place a miss
+// at this start remembered. Otherwise the places that begin with the same
+// q-gram are searched, which also tells the longest piece from P that
+// still occurs: P is not tried again before the scan reaches that length.
+WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest) {
+  if (L == longest && piece_at_[P] >= 0) {
+    if (!holds_blank(searched_.data() + piece_at_[P], L)) return {piece_at_[P], L};
+  } else if (!through_pattern_) {
+    const int32_t H = automaton_.first_occurrence(stats_->end_state[P + L - 1], L);
+    if (!holds_blank(searched_.data() + H, L)) return {H, L};
+  }
+  if (through_pattern_ && !searched_chained_) {
+    // Chained when first needed: single mode and scans that stop early never ask.
+    searched_chains_.build(a.searched);
+    searched_chained_ = true;
+  }
+  GramChains& chains = through_pattern_ ? searched_chains_ : automaton_chains_;
+  const uint8_t* window = a.pattern.bytes + P;
+  const Piece piece = chains.longest_piece(chains.first_of(gram_key(window)), searched_.data(),
+                                           a.searched.length, window, L);
+  if (piece.length == L) return {piece.at, L};
+  // No piece as long as a q-gram: shorter windows from P are not chained.
+  const bool remembered = piece.length >= kGram;
+  piece_at_[P] = remembered ? piece.at : -1;
+  return {-1, remembered ? piece.length : kGram - 1};
+}
+
+// A window shorter than a q-gram: its first occurrence, or the next one
+// after it that blanking left.
+int32_t AutomatonLookup::short_window(const ArrangedPair& a, int32_t P, int32_t L) const {
+  const int32_t H = automaton_.first_occurrence(stats_->end_state[P + L - 1], L);
+  if (!holds_blank(searched_.data() + H, L)) return H;
+  const int32_t LB = a.searched.length;
+  const void* later = memmem(searched_.data() + H + 1, LB - H - 1, a.pattern.bytes + P, L);
+  return later == nullptr
+             ? -1
+             : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());
+}
+
+}  // namespace vexaro

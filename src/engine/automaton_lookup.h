@@ -1,0 +1,52 @@
+// The window lookup of searched items longer than a bit lookup takes. The
+// suffix automaton gives the matching statistics and each window's first
+// occurrence in the unblanked item; once blanking took that place, the
+// window is searched along its q-gram chain.
+//
+// A row's reference meets many candidates, so its automaton is kept. A
+// candidate longer than the reference is searched, but rather than build
+// the candidate's automaton, the candidate is walked through the
+// reference's; its windows are then found through the candidate's q-gram
+// chains alone, which serve only windows as long as a q-gram.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/arranged_pair.h"
+#include "engine/gram_chains.h"
+#include "engine/matching_statistics.h"
+#include "engine/suffix_automaton.h"
+#include "engine/window_lookup.h"
+
+namespace vexaro {
+
+class AutomatonLookup {
+ public:
+  explicit AutomatonLookup(int32_t minscan) : minscan_(minscan) {}
+
+  int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
+  void start_scan(const ArrangedPair& a);
+  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  void blank(int32_t H, int32_t L);
+
+ private:
+  WindowFound chained(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  int32_t short_window(const ArrangedPair& a, int32_t P, int32_t L) const;
+
+  const int32_t minscan_;
+  const MatchingStatistics* stats_ = nullptr;
+  SuffixAutomaton automaton_;
+  // The q-gram chains of the automaton's item, and of a candidate walked
+  // through the reference's automaton, chained when first needed.
+  GramChains automaton_chains_, searched_chains_;
+  bool searched_chained_ = false;
+  // Whether this pair walks the searched item through the pattern's automaton.
+  bool through_pattern_ = false;
+  // The scan's copy of the searched item, blanked as pieces are found.
+  std::array<uint8_t, kItemRoom> searched_;
+  // Per window start that missed: where its longest window stood, or -1.
+  std::array<int32_t, kItemRoom> piece_at_;
+};
+
+}  // namespace vexaro

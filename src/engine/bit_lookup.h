@@ -1,0 +1,50 @@
+// The window lookup of searched items of up to 64 or 128 bytes: per byte
+// value, the set of its positions as one bit mask, kept while the same item
+// is searched again (a row's reference). A window's starts are the
+// intersection of its bytes' sets, shifted into line; they are made when a
+// window start is first asked about, for all its lengths at once. Blanked
+// positions are a mask too.
+#pragma once
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <memory>
+
+#include "engine/arranged_pair.h"
+#include "engine/matching_statistics.h"
+#include "engine/window_lookup.h"
+
+namespace vexaro {
+
+template <class Mask>
+class BitLookup {
+ public:
+  static constexpr int kLongestItem = 8 * sizeof(Mask);
+
+  explicit BitLookup(int32_t minscan);
+
+  int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
+  void start_scan(const ArrangedPair&) { blanked_ = 0; }
+  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  void blank(int32_t H, int32_t L);
+
+ private:
+  void load(ItemView searched);
+
+  const int32_t minscan_;
+  std::array<Mask, 256> occurs_{};            // per byte value: its positions
+  std::array<uint8_t, kLongestItem> item_{};  // the item `occurs_` holds
+  int32_t item_length_ = 0;
+  // Per window start: where its windows' starts lie in windows_, or kUnmade.
+  static constexpr int32_t kUnmade = INT32_MIN;
+  std::array<int32_t, kLongestItem> window_at_{};
+  std::unique_ptr<Mask[]> windows_;  // written before they are read
+  int32_t windows_used_ = 0;
+  Mask blanked_ = 0;
+};
+
+using NarrowBitLookup = BitLookup<uint64_t>;
+using WideBitLookup = BitLookup<unsigned __int128>;
+
+}  // namespace vexaro

@@ -1,0 +1,46 @@
+// Q-gram chains of an item: per position, the next one that starts with the
+// same q-gram. The places where a window can occur are those of its first
+// q-gram, so a window is looked up along one chain, and a miss there tells
+// the longest piece from the window's start that still occurs.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <utility>
+
+#include "engine/gram_table.h"
+#include "engine/matching_statistics.h"
+#include "scoring/item.h"
+
+namespace vexaro {
+
+// A piece of a window found in an item: its length and first place.
+struct Piece {
+  int32_t length = 0;
+  int32_t at = -1;
+};
+
+class GramChains {
+ public:
+  GramChains() : first_(kItemRoom) {}
+
+  void build(ItemView item);
+  // The first place of the q-gram in the item, or -1.
+  int32_t first_of(uint32_t gram) const { return first_.find(gram); }
+  // Along the chain from `from`, the longest leading piece of the window's
+  // L bytes that stands in `text` (the item as blanked so far), and its
+  // first place.
+  Piece longest_piece(int32_t from, const uint8_t* text, int32_t length, const uint8_t* window,
+                      int32_t L);
+  // Puts back the links that walks took blanked places out of.
+  void restore();
+
+ private:
+  std::array<int32_t, kItemRoom> next_;  // per position: the next with its q-gram, or -1
+  GramTable first_;                      // per q-gram: its first position
+  // The links a walk changed to pass blanked places, with what they held.
+  std::array<std::pair<int32_t, int32_t>, kItemRoom> bypassed_;
+  int32_t bypasses_ = 0;
+};
+
+}  // namespace vexaro

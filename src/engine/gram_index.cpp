@@ -1,0 +1,404 @@
+#include "engine/gram_index.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <numeric>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "engine/grams.h"
+
+namespace vexaro {
+namespace {
+
+// Bitsets of frequent grams are kept whole; the rest are spread per row.
+constexpr size_t kDenseBudget = size_t{16} << 20;
+// Bitsets are padded to whole cache lines; words are counted in vector
+// pairs, and threads share the counting in whole lines.
+constexpr int kLineWords = 8;
+constexpr int kPairWords = 2;
+// Fewer ranks than this are not worth renumbering.
+constexpr int32_t kFewestToCompact = 1024;
+
+// Two bitset words, counted together in one vector register.
+using Pair = uint64_t __attribute__((vector_size(16)));
+
+Pair load_pair(const uint64_t* words) {
+  Pair pair;
+  std::memcpy(&pair, words, sizeof pair);
+  return pair;
+}
+
+// A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
+void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
+  const Pair u = a ^ b;
+  carry = (a & b) | (u & c);
+  sum = u ^ c;
+}
+
+// A set of q-gram keys, below 2^24: one bit per possible key, in zeroed memory
+// that is only touched where keys fall, and a summary bit per block of 64
+// words, so that listing the keys in order reads only blocks that hold
+// some. Touching all 2 MB of a 3-byte key space would cost more than
+// indexing a small input.
+class KeyBits {
+ public:
+  KeyBits()
+      : words_((size_t{1} << (8 * kGram)) / 64),
+        bits_(static_cast<uint64_t*>(std::calloc(words_, sizeof(uint64_t)))),
+        summary_((words_ + kBlock * 64 - 1) / (kBlock * 64), 0) {
+    if (bits_ == nullptr) throw std::bad_alloc();
+  }
+  ~KeyBits() { std::free(bits_); }
+  KeyBits(const KeyBits&) = delete;
+  KeyBits& operator=(const KeyBits&) = delete;
+
+  bool test_and_set(uint32_t key) {
+    const uint64_t bit = uint64_t{1} << (key & 63);
+    const bool was = (bits_[key >> 6] & bit) != 0;
+    bits_[key >> 6] |= bit;
+    const size_t block = (key >> 6) / kBlock;
+    summary_[block >> 6] |= uint64_t{1} << (block & 63);
+    return was;
+  }
+  // Clears the key's word, and any other key in it.
+  void clear_word(uint32_t key) { bits_[key >> 6] = 0; }
+  // Calls visit(key) for every key in ascending order, and clears the set.
+  template <class Visit>
+  void drain(Visit&& visit) {
+    for (size_t s = 0; s < summary_.size(); ++s) {
+      for (uint64_t blocks = summary_[s]; blocks != 0; blocks &= blocks - 1) {
+        const size_t first = (s * 64 + __builtin_ctzll(blocks)) * kBlock;
+        for (size_t w = first; w < std::min(first + kBlock, words_); ++w) {
+          for (uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1)
+            visit(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
+          bits_[w] = 0;
+        }
+      }
+      summary_[s] = 0;
+    }
+  }
+
+ private:
+  static constexpr size_t kBlock = 64;  // words per summary bit
+  size_t words_;
+  uint64_t* bits_;
+  std::vector<uint64_t> summary_;
+};
+
+}  // namespace
+
+GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
+    : count_(index.size()), live_count_(index.size()), id_of_(0) {
+  length_.resize(count_);
+  read_length_.resize(count_);
+  for (int32_t record = 0; record < count_; ++record) {
+    length_[record] = records.candidate_length(record);
+    read_length_[record] = index.linlens[record];
+  }
+  record_at_ = records.by_candidate_length();
+  rank_of_.resize(count_);
+  for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
+  place_at_ = record_at_;
+
+  // The grams are gathered rank by rank, three times over, rather than
+  // held for all ranks at once: on the largest inputs that would take
+  // several times the memory of the postings themselves. A key has q <= 3
+  // bytes, so one bit per possible key marks the keys seen.
+  KeyBits seen;
+  auto test_and_set = [&](uint32_t key) { return seen.test_and_set(key); };
+  auto for_each_key = [&](int32_t rank, auto&& visit) {
+    const ItemView item = records.candidate(record_at_[rank]);
+    for_each_window(item, [&](int32_t start, bool clean) {
+      if (clean) visit(gram_key(item.bytes + start));
+    });
+  };
+  for (int32_t rank = 0; rank < count_; ++rank) for_each_key(rank, test_and_set);
+  seen.drain([&](uint32_t key) { keys_.push_back(key); });
+  keys_.shrink_to_fit();
+  std::vector<uint32_t> grams;
+  auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
+    grams.clear();
+    for_each_key(rank, [&](uint32_t key) {
+      if (!test_and_set(key)) grams.push_back(key);
+    });
+    for (uint32_t key : grams) seen.clear_word(key);
+    return grams;
+  };
+
+  id_of_ = GramTable(static_cast<uint32_t>(keys_.size()));
+  for (size_t id = 0; id < keys_.size(); ++id) id_of_.insert(keys_[id]) = static_cast<int32_t>(id);
+
+  // Postings by gram, ranks ascending.
+  std::vector<uint32_t> holders(keys_.size() + 1, 0);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    for (uint32_t key : grams_of(rank)) ++holders[id_of_.find(key)];
+  }
+  posting_begin_.assign(keys_.size() + 1, 0);
+  for (size_t id = 0; id < keys_.size(); ++id)
+    posting_begin_[id + 1] = posting_begin_[id] + holders[id];
+  postings_.resize(posting_begin_.back());
+  std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    for (uint32_t key : grams_of(rank)) postings_[fill[id_of_.find(key)]++] = rank;
+  }
+
+  // Grams held by more ranks than a bitset has words are cheaper kept whole.
+  const int32_t words = (count_ + 63) / 64;
+  const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
+  std::vector<int32_t> by_holders(keys_.size());
+  std::iota(by_holders.begin(), by_holders.end(), 0);
+  std::stable_sort(by_holders.begin(), by_holders.end(),
+                   [&](int32_t a, int32_t b) { return holders[a] > holders[b]; });
+  const size_t most_dense =
+      padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
+  dense_at_.assign(keys_.size(), -1);
+  for (size_t d = 0; d < std::min(most_dense, by_holders.size()); ++d) {
+    if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
+    dense_at_[by_holders[d]] = static_cast<int32_t>(d);
+    ++dense_count_;
+  }
+  scratch_slot_.assign(keys_.size(), -1);
+  lay_out(count_);
+}
+
+// Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.
+void GramIndex::lay_out(int32_t ranks) {
+  ranks_ = ranks;
+  words_ = (ranks + 63) / 64;
+  const int32_t padded_words = (words_ + kLineWords - 1) / kLineWords * kLineWords;
+  live_.assign(padded_words, 0);
+  word_shortest_.assign(words_, 0);
+  word_longest_read_.assign(words_, 0);
+  for (int32_t rank = 0; rank < ranks; ++rank) {
+    const int32_t record = record_at_[rank], word = rank / 64;
+    live_[word] |= uint64_t{1} << (rank % 64);
+    if (rank % 64 == 0) word_shortest_[word] = length_[record];
+    word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
+  }
+  dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
+  for (size_t id = 0; id < keys_.size(); ++id) {
+    if (dense_at_[id] < 0) continue;
+    spread(id, &dense_[static_cast<size_t>(dense_at_[id]) * padded_words]);
+  }
+  for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
+  scratch_ids_.clear();
+  scratch_.clear();
+  zero_.assign(padded_words, 0);
+  planes_.assign(static_cast<size_t>(padded_words) * kPlanes, 0);
+}
+
+// Renumbers the live records only, so that rows count and list over them
+// alone. Called when half of the ranks have retired, it costs about as much
+// as building the index did, all in all.
+void GramIndex::compact() {
+  std::vector<int32_t> renumbered(ranks_, -1);
+  int32_t ranks = 0;
+  for (int32_t rank = 0; rank < ranks_; ++rank) {
+    const int32_t record = record_at_[rank];
+    if (((live_[rank / 64] >> (rank % 64)) & 1) == 0) {
+      rank_of_[record] = -1;
+      continue;
+    }
+    renumbered[rank] = ranks;
+    rank_of_[record] = ranks;
+    place_at_[ranks] = place_at_[rank];
+    record_at_[ranks++] = record;
+  }
+  record_at_.resize(ranks);
+  place_at_.resize(ranks);
+  uint32_t kept = 0;
+  for (size_t id = 0; id < keys_.size(); ++id) {
+    const uint32_t begin = posting_begin_[id];
+    posting_begin_[id] = kept;
+    for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
+      if (renumbered[postings_[i]] >= 0) postings_[kept++] = renumbered[postings_[i]];
+    }
+  }
+  posting_begin_[keys_.size()] = kept;
+  postings_.resize(kept);
+  lay_out(ranks);
+}
+
+void GramIndex::retire(int32_t record) {
+  const int32_t rank = rank_of_[record];
+  live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
+  if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
+}
+
+// Sets the bits of the ranks holding the gram.
+void GramIndex::spread(int32_t id, uint64_t* set) const {
+  for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
+    set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
+  }
+}
+
+// Sets or clears the bits of the ranks from first_rank to end_rank that
+// hold the row's rarer grams. Each thread does it for the words it counts,
+// so that the bitsets stay in the cache of the core that reads them.
+void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
+  const size_t padded_words = zero_.size();
+  for (size_t s = 0; s < scratch_ids_.size(); ++s) {
+    const int32_t id = scratch_ids_[s];
+    const int32_t* const begin = postings_.data() + posting_begin_[id];
+    const int32_t* const end = postings_.data() + posting_begin_[id + 1];
+    uint64_t* bits = &scratch_[s * padded_words];
+    for (const int32_t* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank;
+         ++p) {
+      if (set) {
+        bits[*p / 64] |= uint64_t{1} << (*p % 64);
+      } else {
+        bits[*p / 64] = 0;
+      }
+    }
+  }
+}
+
+void GramIndex::prepare_row(ItemView reference) {
+  const size_t padded_words = zero_.size();
+  for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
+  scratch_ids_.clear();
+  window_ids_.clear();
+  for_each_window(reference, [&](int32_t start, bool clean) {
+    const int32_t id = clean ? id_of_.find(gram_key(reference.bytes + start)) : -1;
+    window_ids_.push_back(id);
+    if (id >= 0 && dense_at_[id] < 0 && scratch_slot_[id] < 0) {
+      scratch_slot_[id] = static_cast<int32_t>(scratch_ids_.size());
+      scratch_ids_.push_back(id);
+    }
+  });
+  if (scratch_.size() < scratch_ids_.size() * padded_words) {
+    scratch_.resize(scratch_ids_.size() * padded_words, 0);
+  }
+  auto bitset_of = [&](int32_t id) -> const uint64_t* {
+    if (id < 0) return nullptr;
+    if (dense_at_[id] >= 0) return &dense_[static_cast<size_t>(dense_at_[id]) * padded_words];
+    return &scratch_[static_cast<size_t>(scratch_slot_[id]) * padded_words];
+  };
+  // Byte p of the reference lies under windows p-q+1 to p, whose bitsets
+  // stand at window_sets_[p] to [p+q-1] after q-1 empty ones (q = kGram). A run of
+  // empty windows is cut to q-1: bytes under empty windows alone count
+  // nothing.
+  window_sets_.assign(kGram - 1, zero_.data());
+  int32_t empty_run = kGram - 1;
+  auto append = [&](const uint64_t* set) {
+    if (set != nullptr) {
+      empty_run = 0;
+    } else if (empty_run == kGram - 1) {
+      return;
+    } else {
+      ++empty_run;
+      set = zero_.data();
+    }
+    window_sets_.push_back(set);
+  };
+  for (int32_t id : window_ids_) append(bitset_of(id));
+  for (int32_t k = 0; k < kGram - 1; ++k) append(nullptr);
+  bytes_ = static_cast<int32_t>(window_sets_.size()) - (kGram - 1);
+}
+
+// Column counts, 128 ranks at a time: eight inputs at a time go through a
+// tree of full adders into the ones, twos and fours, whose eights carry on
+// into the higher planes.
+// Each window's bitset is read once: the windows over the last byte are
+// kept for the next.
+void GramIndex::count_words(int32_t first_word, int32_t end_word) {
+  constexpr int q = kGram;
+  first_word = first_word / kPairWords * kPairWords;
+  end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
+  spread_rare(first_word * 64, end_word * 64, true);
+  for (int32_t word = first_word; word < end_word; word += kPairWords) {
+    Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
+    for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
+    const uint64_t* const* next_window = window_sets_.data() + q - 1;
+    auto input = [&] {
+      const Pair last = load_pair(*next_window++ + word);
+      Pair x = last;
+      for (int k = 0; k < q - 1; ++k) x |= recent[k];
+      for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
+      recent[q - 2] = last;
+      return x;
+    };
+    Pair ones{}, twos{}, fours{};
+    Pair high[kPlanes - 3] = {};
+    auto carry_up = [&](Pair carry) {
+      for (int k = 0; k < kPlanes - 3; ++k) {
+        const Pair next = high[k] & carry;
+        high[k] ^= carry;
+        carry = next;
+      }
+    };
+    int32_t b = 0;
+    for (; b + 8 <= bytes_; b += 8) {
+      Pair twos_a, twos_b, fours_a, fours_b, eights;
+      Pair x[8];
+      for (Pair& each : x) each = input();
+      add3(twos_a, ones, ones, x[0], x[1]);
+      add3(twos_b, ones, ones, x[2], x[3]);
+      add3(fours_a, twos, twos, twos_a, twos_b);
+      add3(twos_a, ones, ones, x[4], x[5]);
+      add3(twos_b, ones, ones, x[6], x[7]);
+      add3(fours_b, twos, twos, twos_a, twos_b);
+      add3(eights, fours, fours, fours_a, fours_b);
+      carry_up(eights);
+    }
+    for (; b < bytes_; ++b) {
+      Pair x = input();
+      for (Pair* plane : {&ones, &twos, &fours}) {
+        const Pair next = *plane & x;
+        *plane ^= x;
+        x = next;
+      }
+      carry_up(x);
+    }
+    for (int i = 0; i < 2; ++i) {
+      uint64_t* planes = &planes_[static_cast<size_t>(word + i) * kPlanes];
+      planes[0] = ones[i];
+      planes[1] = twos[i];
+      planes[2] = fours[i];
+      for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
+    }
+  }
+  spread_rare(first_word * 64, end_word * 64, false);
+}
+
+int32_t GramIndex::covered(int32_t record) const {
+  const int32_t rank = rank_of_[record];
+  const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
+  int32_t count = 0;
+#ifdef __SSE2__
+  // Two planes at a time: the rank's bit moved to the top, where a sign
+  // mask reads it.
+  static_assert(kPlanes % 2 == 0);
+  const __m128i up = _mm_cvtsi32_si128(63 - rank % 64);
+  for (int k = 0; k < kPlanes; k += 2) {
+    const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
+    count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
+  }
+#else
+  for (int k = 0; k < kPlanes; ++k)
+    count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
+#endif
+  return count;
+}
+
+uint64_t GramIndex::reaching(int32_t word, int32_t need) const {
+  if (need <= 0) return ~uint64_t{0};
+  if (need >= (1 << kPlanes)) return 0;
+  const uint64_t* planes = &planes_[static_cast<size_t>(word) * kPlanes];
+  uint64_t above = 0, equal = ~uint64_t{0};
+  for (int k = kPlanes - 1; k >= 0; --k) {
+    if ((need >> k) & 1) {
+      equal &= planes[k];
+    } else {
+      above |= equal & planes[k];
+      equal &= ~planes[k];
+    }
+  }
+  return above | equal;
+}
+
+}  // namespace vexaro

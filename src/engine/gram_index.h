@@ -1,0 +1,126 @@
+// An index from q-grams to the candidates that hold them, laid out so that a
+// row learns, for every live candidate at once, how many bytes of its
+// reference are covered by q-grams the candidate holds. That count bounds
+// what the two can have in common (every q-gram of a counted piece occurs
+// in both items), and a row only looks closer at the candidates whose count
+// could beat its best.
+//
+// Candidates are numbered by rank, shortest prepared item first, so that the
+// 64 ranks of one bitset word have nearly the same length and so nearly the
+// same count to reach. Per row, each reference byte gives the bitset of the
+// ranks holding some q-gram over it, and these bitsets are summed column by
+// column into bit-sliced counters.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "engine/gram_table.h"
+#include "engine/prepared_records.h"
+#include "records/record_index.h"
+
+namespace vexaro {
+
+// Allocates on cache-line borders, so that threads counting neighbouring
+// ranges of bitset words never write to the same line.
+template <class T>
+struct LineAligned {
+  using value_type = T;
+  static constexpr std::align_val_t kLine{64};
+  LineAligned() = default;
+  template <class U>
+  LineAligned(const LineAligned<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kLine)); }
+  void deallocate(T* p, size_t) { ::operator delete(p, kLine); }
+  bool operator==(const LineAligned&) const = default;
+};
+using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
+
+class GramIndex {
+ public:
+  GramIndex(const PreparedRecords& records, const RecordIndex& index);
+
+  // The record is now a reference: it is no candidate of any later row.
+  void retire(int32_t record);
+
+  // Counts, for every live candidate, the reference bytes its q-grams
+  // cover: prepare_row once, then count_words over every bitset word once,
+  // which threads may share in ranges that start and end at even words.
+  void prepare_row(ItemView reference);
+  void count_words(int32_t first_word, int32_t end_word);
+  int32_t words() const { return words_; }
+
+  // The count of the last row for a live record.
+  int32_t covered(int32_t record) const;
+
+  // Tells the index where the caller keeps a record, which collect then
+  // hands out instead of the record: one load less per candidate listed.
+  // A record not placed stands for itself.
+  void place(int32_t record, int32_t place) {
+    if (const int32_t rank = rank_of_[record]; rank >= 0) place_at_[rank] = place;
+  }
+
+  // Calls visit(place) for every live record of the bitset words from
+  // first_word to end_word whose count reaches need(word), the least count
+  // that can matter in that word.
+  template <class Need, class Visit>
+  void collect(int32_t first_word, int32_t end_word, Need&& need, Visit&& visit) const {
+    for (int32_t word = first_word; word < std::min(end_word, words_); ++word) {
+      uint64_t bits = live_[word];
+      if (bits == 0) continue;
+      bits &= reaching(word, need(word));
+      for (; bits != 0; bits &= bits - 1) {
+        visit(place_at_[word * 64 + __builtin_ctzll(bits)]);
+      }
+    }
+  }
+
+  // The bitset word of a live record.
+  int32_t word_of(int32_t record) const { return rank_of_[record] / 64; }
+
+  // What bounds the candidates of a bitset word: the shortest prepared
+  // item among them and the longest record as read.
+  int32_t shortest(int32_t word) const { return word_shortest_[word]; }
+  int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
+
+ private:
+  static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
+  uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
+  void lay_out(int32_t ranks);
+  void spread(int32_t id, uint64_t* set) const;
+  void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
+  void compact();
+
+  int32_t count_;       // records
+  int32_t live_count_;  // records not yet retired
+  // Records numbered: the live ones, and those retired since the last renumbering.
+  int32_t ranks_ = 0;
+  int32_t words_ = 0;
+  std::vector<int32_t> length_, read_length_;  // per record: prepared and stored lengths
+  std::vector<int32_t> record_at_, rank_of_;
+  std::vector<int32_t> place_at_;  // per rank: where the caller keeps its record
+  Bitsets live_;                   // per rank: not yet a reference
+  std::vector<int32_t> word_shortest_, word_longest_read_;
+  std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
+  GramTable id_of_;                      // per gram: its id
+  std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
+  std::vector<int32_t> postings_;        // ranks holding each gram, ascending
+  std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
+  int32_t dense_count_ = 0;              // grams kept as whole bitsets
+  Bitsets dense_;                        // bitsets of the most frequent grams
+  // Row state: the bitset of each reference window, and per reference byte
+  // the windows over it.
+  Bitsets zero_;
+  Bitsets scratch_;                    // bitsets of the row's rarer grams
+  std::vector<int32_t> scratch_ids_;   // the gram of each
+  std::vector<int32_t> scratch_slot_;  // per id: its bitset in scratch_, or -1
+  std::vector<int32_t> window_ids_;
+  std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
+  int32_t bytes_ = 0;
+  Bitsets planes_;  // per word: kPlanes bit-sliced count planes
+};
+
+}  // namespace vexaro

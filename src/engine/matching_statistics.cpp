@@ -1,0 +1,30 @@
+#include "engine/matching_statistics.h"
+
+namespace vexaro {
+
+void MatchingStatistics::measure_blank_free(ItemView pattern) {
+  blank_free[pattern.length] = 0;
+  for (int32_t P = pattern.length - 1, run = 0; P >= 0; --P) {
+    run = pattern.bytes[P] == kBlank ? 0 : run + 1;
+    blank_free[P] = run;
+  }
+}
+
+// The longest piece from P ends at the last i whose longest occurring piece
+// ending at i starts at or before P. Those starts never decrease, so each i
+// is marked at its start (a later i overwrites an earlier one), and the
+// last i up to P is a running maximum; i = P - 1 starts at P at the latest.
+int32_t MatchingStatistics::starts_from_ends(int32_t LA) {
+  int32_t* last_end = start_len.data();
+  std::fill_n(last_end, LA + 1, -1);
+  for (int32_t i = 0; i < LA; ++i) last_end[i - end_len[i] + 1] = i;
+  int32_t lcs = 0;
+  for (int32_t P = 0, end = -1; P < LA; ++P) {
+    end = std::max(end, last_end[P]);
+    start_len[P] = end - P + 1;
+    lcs = std::max(lcs, start_len[P]);
+  }
+  return lcs;
+}
+
+}  // namespace vexaro

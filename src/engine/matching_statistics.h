@@ -1,0 +1,37 @@
+// Matching statistics of a pair: per pattern position, the longest piece
+// starting there that occurs in the searched item, and how far the pattern
+// runs from there without a blank. Blanking found pieces only removes
+// occurrences, so these bound every window the scan can still find.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "scoring/item.h"
+
+namespace vexaro {
+
+// Room for any prepared item, with slack for reads a word past its end.
+inline constexpr int kItemRoom = kMaxPrepared + 8;
+inline constexpr int kItemWords = (kItemRoom + 63) / 64;
+
+struct MatchingStatistics {
+  // Longest occurring piece from each start.
+  std::array<int32_t, kItemRoom> start_len;
+  // Longest occurring piece ending at each byte, and its automaton state,
+  // when an automaton of the searched item made them.
+  std::array<int32_t, kItemRoom> end_len, end_state;
+  // Unblanked run from each start; zeroed once, as it is read 64 at a time.
+  std::array<int32_t, kItemWords * 64> blank_free{};
+
+  void measure_blank_free(ItemView pattern);
+  // start_len from end_len, over a pattern of LA bytes; returns the longest.
+  int32_t starts_from_ends(int32_t LA);
+  // The longest window from P that can hit, given the scan's start length.
+  int32_t longest_window(int32_t P, int32_t start) const {
+    return std::min({start_len[P], blank_free[P], start});
+  }
+};
+
+}  // namespace vexaro

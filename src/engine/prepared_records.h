@@ -1,0 +1,60 @@
+// Every record prepared once for each of its two roles, with the signatures
+// that bound how much two records can have in common.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/signature.h"
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "scoring/item.h"
+
+namespace vexaro {
+
+class PreparedRecords {
+ public:
+  PreparedRecords(const Settings& settings, const RecordIndex& index);
+
+  // A record as the reference of a row: its control bytes became spaces
+  // before its working start was taken and it was prepared.
+  ItemView reference(int32_t record) const { return view(reference_at_[record]); }
+  // A record as a candidate: prepared from its bytes as read.
+  ItemView candidate(int32_t record) const { return view(candidate_at_[record]); }
+  int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
+  // Every record, shortest prepared candidate first, ties in record order.
+  std::vector<int32_t> by_candidate_length() const;
+
+  // The signatures of the candidates, which are not kept under -b.
+  // Bytes of the candidate that are not blank.
+  int32_t counted(int32_t record) const { return counted_[record]; }
+  const ByteCounts& counts(int32_t record) const { return counts_[record]; }
+  // The candidate's q-gram filter: kept in single mode only.
+  const GramFilter& grams(int32_t record) const { return grams_[record]; }
+  // Per q-gram window of the candidate: its filter bit, or kNoBit when the
+  // window holds a blank. kNoBit lies past the filter's bits, so a copy of
+  // a filter with one more, clear, word answers it without a test.
+  static constexpr uint16_t kNoBit = GramFilter::kBits;
+  const uint16_t* window_bits(int32_t record) const {
+    return window_bits_.data() + window_bits_at_[record];
+  }
+
+ private:
+  struct Place {
+    uint32_t offset;
+    int32_t length;
+  };
+  ItemView view(Place p) const { return {arena_.data() + p.offset, p.length}; }
+  Place store(const uint8_t* prepared, int32_t length);
+  void add_signature(const Settings& settings, int32_t record);
+
+  std::vector<uint8_t> arena_;  // every prepared item, each zero-ended
+  std::vector<Place> reference_at_, candidate_at_;
+  std::vector<int32_t> counted_;
+  std::vector<ByteCounts> counts_;
+  std::vector<GramFilter> grams_;
+  std::vector<uint16_t> window_bits_;
+  std::vector<uint32_t> window_bits_at_;
+};
+
+}  // namespace vexaro

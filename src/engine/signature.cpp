@@ -1,0 +1,24 @@
+#include "engine/signature.h"
+
+#include "engine/grams.h"
+
+namespace vexaro {
+
+Signature sign(const Settings& settings, ItemView item) {
+  Signature s;
+  for (int32_t i = 0; i < item.length; ++i) {
+    const uint8_t b = item.bytes[i];
+    if (b == kBlank) continue;
+    ++s.counts.histogram[b & 31];
+    ++s.counted;
+  }
+  if (!pieces_hold_grams(settings)) return s;
+  for_each_window(item, [&](int32_t start, bool clean) {
+    if (!clean) return;
+    const uint32_t bit = gram_bit(item.bytes + start);
+    s.grams.bits[bit >> 6] |= uint64_t{1} << (bit & 63);
+  });
+  return s;
+}
+
+}  // namespace vexaro

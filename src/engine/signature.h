@@ -1,0 +1,33 @@
+// What a prepared item holds, in forms that give quick upper bounds of what
+// two items can have in common: its bytes by value, and a filter of its
+// q-grams.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "records/settings.h"
+#include "scoring/item.h"
+
+namespace vexaro {
+
+struct ByteCounts {
+  static constexpr int kBuckets = 32;
+  alignas(64) std::array<int16_t, kBuckets> histogram{};  // bytes by value & 31, blanks left out
+};
+
+struct GramFilter {
+  static constexpr int kBits = 4096;
+  std::array<uint64_t, kBits / 64> bits{};  // which q-grams occur (a Bloom filter)
+  bool holds(uint32_t bit) const { return ((bits[bit >> 6] >> (bit & 63)) & 1) != 0; }
+};
+
+struct Signature {
+  ByteCounts counts;
+  GramFilter grams;     // empty when pieces need not hold q-grams
+  int32_t counted = 0;  // bytes that are not blank
+};
+
+Signature sign(const Settings& settings, ItemView item);
+
+}  // namespace vexaro

@@ -1,0 +1,74 @@
+#include "scoring/item.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "scoring/phonetic.h"
+
+namespace vexaro {
+namespace {
+
+bool is_folded(uint8_t b) { return (b >= 65 && b <= 90) || (b >= 192 && b <= 223); }
+
+// Blanks the first occurrence of each string of the omit list, slot by slot.
+void blank_omit_list(const Settings& s, uint8_t* item) {
+  for (const auto& slot : s.omtext) {
+    std::array<char, kOmitSlotBytes + 1> omit{};  // ends the string even if a slot is full
+    std::memcpy(omit.data(), slot.data(), kOmitSlotBytes);
+    if (omit[0] == '\0') break;  // an empty slot hides the ones after it
+    char* hit = std::strstr(reinterpret_cast<char*>(item), omit.data());
+    if (hit != nullptr) std::memset(hit, kBlank, std::strlen(omit.data()));
+  }
+}
+
+}  // namespace
+
+ItemView blank_if_empty(ItemView item) {
+  static constexpr uint8_t kBlankItem[2] = {kBlank, 0};
+  return item.length == 0 ? ItemView{kBlankItem, 1} : item;
+}
+
+const uint8_t* working_start(const Settings& settings, const uint8_t* item) {
+  size_t length = std::strlen(reinterpret_cast<const char*>(item));
+  size_t skip = settings.offs > 0 ? static_cast<size_t>(settings.offs) : 0;
+  const uint8_t* text = item + std::min(skip, length);
+  if (settings.startchar != 0) {
+    const char* found = std::strchr(reinterpret_cast<const char*>(text), settings.startchar);
+    if (found != nullptr) text = reinterpret_cast<const uint8_t*>(found) + 1;
+  }
+  return text;
+}
+
+void rewrite_control_bytes(const uint8_t* item, uint8_t* out) {
+  for (; *item != 0; ++item, ++out) *out = (*item < 32) ? ' ' : *item;
+  *out = 0;
+}
+
+int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
+  int32_t length = 0;
+  // The cap only matters for callers that break the record length limit.
+  for (const uint8_t* r = raw; *r != 0 && length < kMaxRecordLength; ++r) {
+    uint8_t b = *r;
+    if (b < s.minchar || b > s.hichar) continue;
+    if (!s.casens && is_folded(b)) b |= 0x20;
+    out[length++] = b;
+  }
+  out[length] = 0;
+  if (s.omitnr) blank_omit_list(s, out);
+  if (s.metap) {
+    std::array<char, kMaxPrepared + 3> work;
+    work[0] = '\0';
+    phonetic(out, work.data(), kMaxRecordLength);
+    length = static_cast<int32_t>(std::strlen(work.data()));
+    std::memcpy(out, work.data(), length + 1);
+  }
+  return length;
+}
+
+PreparedItem prepared(const Settings& settings, const uint8_t* raw) {
+  PreparedItem item;
+  item.length = prepare_item(settings, raw, item.bytes.data());
+  return item;
+}
+
+}  // namespace vexaro

@@ -1,0 +1,50 @@
+// Items: a record's bytes as the scorers see them. An item is zero-ended;
+// its working start skips what -s and -c leave out of comparisons, and
+// preparation keeps the bytes of the operating range, folds case, blanks
+// the omit list and, under -m, turns the item into its Metaphone key.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "records/settings.h"
+
+namespace vexaro {
+
+// Longest prepared item: a Metaphone key may be one byte over the record limit.
+inline constexpr int kMaxPrepared = kMaxRecordLength + 1;
+
+// Written over bytes that must take no further part in matching.
+inline constexpr uint8_t kBlank = 1;
+
+// A prepared item: zero-ended bytes and their count.
+struct ItemView {
+  const uint8_t* bytes;
+  int32_t length;
+};
+
+// An empty prepared item takes part in a comparison as the single blank byte.
+ItemView blank_if_empty(ItemView item);
+
+// Where the compared text of an item begins: `offs` bytes in (clamped to the
+// item), then behind the first `startchar` if there is one.
+const uint8_t* working_start(const Settings& settings, const uint8_t* item);
+
+// The reference item as written and scored: control bytes 1..31 become spaces.
+void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
+
+// Filters and folds the zero-ended `raw` item, blanks the omit list and, under
+// metap, replaces it by its Metaphone key. Writes the zero-ended prepared item
+// to `out` (at most kMaxPrepared bytes and the zero end; callers give
+// kMaxPrepared + 3) and returns its length.
+int32_t prepare_item(const Settings& settings, const uint8_t* raw, uint8_t* out);
+
+// A prepared item with room of its own.
+struct PreparedItem {
+  std::array<uint8_t, kMaxPrepared + 3> bytes{};
+  int32_t length = 0;
+  ItemView view() const { return {bytes.data(), length}; }
+};
+PreparedItem prepared(const Settings& settings, const uint8_t* raw);
+
+}  // namespace vexaro

@@ -1,0 +1,53 @@
+#include "scoring/literal_search.h"
+
+#include <array>
+
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
+
+namespace vexaro {
+namespace {
+
+class LiteralSearch : public RowSearch {
+ public:
+  LiteralSearch(const Settings& settings, const RecordIndex& index)
+      : settings_(settings), index_(index), scorer_(settings, index.stats) {}
+
+  void begin_row(Slots& slots, int32_t row) override {
+    slots_ = &slots;
+    row_ = row;
+  }
+
+  // The reference is scored as it is written: its control bytes are spaces.
+  RowResult finish_row() override {
+    Slots& slots = *slots_;
+    if (settings_.single) scorer_.start_row();
+    rewrite_control_bytes(index_.item(slots[row_]), st1_.data());
+    const uint8_t* reference = working_start(settings_, st1_.data());
+    const int32_t Sleni = index_.linlens[slots[row_]];
+    const int32_t best = apply_row(slots, row_, [&](int32_t j, int32_t record) {
+      const uint8_t* candidate = working_start(settings_, index_.item(record));
+      return scorer_.simlin(j == row_ + 1 ? reference : nullptr, candidate, Sleni,
+                            index_.linlens[record]);
+    });
+    return {best, settings_.single ? std::string_view(scorer_.Sxstrng()) : std::string_view()};
+  }
+
+  void abandon_row() override {}
+
+ private:
+  const Settings& settings_;
+  const RecordIndex& index_;
+  LiteralScorer scorer_;
+  std::array<uint8_t, kMaxRecordLength + 1> st1_{};
+  Slots* slots_ = nullptr;
+  int32_t row_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<RowSearch> make_literal_search(const Settings& settings, const RecordIndex& index) {
+  return std::make_unique<LiteralSearch>(settings, index);
+}
+
+}  // namespace vexaro

@@ -1,0 +1,82 @@
+// The arithmetic of a score: what a hit adds to the match sum, how the sum
+// becomes the final score, and the bounds that let faster engines prove a
+// candidate cannot beat a row's best without scoring it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "records/record_index.h"
+#include "records/settings.h"
+
+namespace vexaro {
+
+// The pattern (LA) and searched (LB) lengths of two prepared items: the
+// shorter one supplies the patterns; an empty item counts as one blank byte.
+struct PairLengths {
+  int32_t LA, LB;
+};
+inline PairLengths pair_lengths(int32_t a, int32_t b) {
+  return {std::max(std::min(a, b), 1), std::max({a, b, 1})};
+}
+
+// What one hit of length L at pattern start P and searched start H adds to
+// the match sum; LA and LB are the pattern and searched lengths.
+uint32_t hit_increment(const Settings& settings, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
+                       uint32_t LB);
+
+// The common-substring score of a match sum. Never decreases as the match
+// sum grows, which is what lets faster engines prune with bounds of it.
+int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t match_sum,
+                    int32_t LA, int32_t LB, int32_t Sleni, int32_t Slenj);
+
+// The least match sum whose final score is above `threshold` under -f.
+uint64_t least_correlated_sum_beating(const Settings& settings, const RecordStats& stats,
+                                      int32_t threshold, int32_t LA, int32_t LB, int32_t Sleni,
+                                      int32_t Slenj);
+
+// The least match sum whose final score is above `threshold` (0 when every
+// sum is). Sleni and Slenj are the stored lengths that -f correlates with.
+// Inline: the bounds ask it for every candidate they look at.
+inline uint64_t least_sum_beating(const Settings& settings, const RecordStats& stats,
+                                  int32_t threshold, int32_t LA, int32_t LB, int32_t Sleni,
+                                  int32_t Slenj) {
+  if (threshold < 0) return 0;
+  if (settings.linlencor && stats.Smeanlen2 > 0)
+    return least_correlated_sum_beating(settings, stats, threshold, LA, LB, Sleni, Slenj);
+  // The score is 1000 sum / (LA + LB), truncated.
+  const uint64_t target = (static_cast<uint64_t>(threshold) + 1) *
+                          (static_cast<uint64_t>(LA) + static_cast<uint64_t>(LB));
+  return (target + 999) / 1000;
+}
+
+// Upper bound of the match sum of hits that cover at most `covered` pattern
+// bytes, none longer than `longest`, when the searched item has LB bytes.
+inline uint64_t match_sum_bound(const Settings& settings, uint64_t covered, uint64_t longest,
+                                uint32_t LB) {
+  if (covered == 0 || longest == 0) return 0;
+  // A position increment never exceeds 2 L, the plain increment.
+  if (settings.adapt == 0) return 2 * covered;
+  // Each hit of length L adds at most L * L / K, and L <= longest.
+  const uint64_t K = LB / settings.adapt + 1;
+  if (!settings.posab) return covered * longest / K;
+  return covered + covered * longest / (2 * K);
+}
+
+// The single-mode score of a row whose longest common substring so far has
+// `longest` bytes.
+int32_t single_score(const RecordStats& stats, int32_t longest);
+
+// The byte-difference score of items whose compared bytes differ by D in all.
+int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
+                              uint8_t Minbyt, uint8_t Maxbyt);
+
+// The shortest common piece that counts: a MINSCAN below 1 would make empty
+// windows match forever.
+inline int32_t shortest_counted(int32_t MINSCAN) { return std::max<int32_t>(MINSCAN, 1); }
+
+// The start length that the doubling probe gives for a pattern of n bytes
+// whose longest piece occurring in the searched item has `lcs` bytes.
+int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs);
+
+}  // namespace vexaro
