@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/gram_index.h"
 #include "engine/grams.h"
+#include "engine/lane_search.h"
 #include "engine/lanes.h"
 #include "engine/pair_scorer.h"
 #include "engine/prepared_records.h"
@@ -20,21 +20,12 @@
 namespace vexaro {
 namespace {
 
-// A candidate whose bound showed it cannot beat the best before it.
-constexpr int32_t kSkipped = INT32_MIN;
-// A lane's share of a row is searched in blocks: the first in slot order, whose
-// best soon makes a threshold that prunes most of the rest; then blocks of
-// the candidates that threshold lists, each larger and listed anew.
-constexpr int32_t kFirstBlock = 128;
-constexpr int32_t kLargestBlock = 1 << 14;
 // Rows are split between threads when they have this many candidates and
 // rows lately took this long on one thread: splitting costs a wake-up, and
 // a row shared by stretches of slots is first counted on one thread.
 constexpr int32_t kParallelRow = 128;
 constexpr std::chrono::microseconds kWorthSplitting{20};
 constexpr std::chrono::microseconds kWorthSplittingBySlots{60};
-// Candidates a lane scores between looks at the bests the others have shown.
-constexpr int32_t kTurn = 8;
 
 using Clock = std::chrono::steady_clock;
 
@@ -49,7 +40,8 @@ class FastSearch : public RowSearch {
         bytdif_(settings.bytdif),
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr),
-        lanes_(settings, index.stats, pool_.size(), index.size()) {}
+        lanes_(settings, index.stats, pool_.size(), index.size()),
+        search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_, single_) {}
 
   void begin_row(Slots& slots, int32_t row) override {
     row_started_ = Clock::now();
@@ -76,14 +68,14 @@ class FastSearch : public RowSearch {
     // caller's write, and the borders move to make up for its late start.
     pool_.start([this](int lane) {
       const Clock::time_point lane_started = Clock::now();
-      search_lane(lane);
+      search_.search(lane, lanes_used_, *slots_, row_);
       lanes_[lane].busy = Clock::now() - lane_started;
     });
   }
 
   RowResult finish_row() override {
     const Clock::time_point searched = Clock::now();
-    search_lane(0);
+    search_.search(0, lanes_used_, *slots_, row_);
     lanes_[0].busy = Clock::now() - row_started_;
     Clock::duration took = Clock::now() - searched;
     if (lanes_used_ > 1) {
@@ -117,125 +109,15 @@ class FastSearch : public RowSearch {
     if (grams_) {
       for (int32_t j = 0; j < static_cast<int32_t>(slots.size()); ++j) grams_->place(slots[j], j);
     }
-    if (bytdif_) prefixes_.emplace(records_, index_.stats, slots);
+    if (!bytdif_) return;
+    prefixes_.emplace(records_, index_.stats, slots);
+    search_.use_prefixes(&*prefixes_);
   }
 
   // How long rows must have taken lately for this one to be split.
   std::chrono::microseconds worth_splitting() const {
     return grams_ && grams_->words() >= LaneSchedule::kFewestWordsToShare ? kWorthSplitting
                                                                           : kWorthSplittingBySlots;
-  }
-
-  // What the first candidate of a row must beat.
-  int32_t row_start() const { return single_ ? 0 : -1; }
-
-  // Whether the candidate is the lane's to search.
-  bool owns(const Lane& lane, int32_t record) const {
-    if (!grams_) return true;
-    const int32_t word = grams_->word_of(record);
-    return word >= lane.first_word && word < lane.end_word;
-  }
-
-  void search_lane(int index) {
-    Lane& lane = lanes_[index];
-    if (grams_ && lanes_.by_words()) grams_->count_words(lane.first_word, lane.end_word);
-    lane.taken.clear();
-    lane.scores.clear();
-    lane.hits.clear();
-    lane.block.clear();
-    if (prefixes_) {
-      sweep_lane(lane, index);
-      return;
-    }
-    const Slots& slots = *slots_;
-    int32_t best = row_start();  // what a candidate must beat: a score, or a hit's length
-    for (int32_t j = lane.from;
-         j < lane.to && static_cast<int32_t>(lane.block.size()) < kFirstBlock; ++j) {
-      if (owns(lane, slots[j])) lane.block.push_back(j);
-    }
-    for (int32_t size = kFirstBlock;; size = std::min(size * 4, kLargestBlock)) {
-      const int32_t end = std::min(static_cast<int32_t>(lane.block.size()), size);
-      if (end == 0) break;
-      for (int32_t i = 0; i < end; ++i) {
-        const int32_t j = lane.block[i];
-        if (lanes_used_ > 1 && i % kTurn == 0)
-          best = std::max(best, lanes_.shown_before(index, lanes_used_, j));
-        const int32_t found = evaluate(lane, j, slots[j], best);
-        if (found > best) {
-          best = found;
-          LaneSchedule::show(lane, j, best);
-        }
-      }
-      const int32_t next = lane.block[end - 1] + 1;
-      if (next >= lane.to) break;
-      if (lanes_used_ > 1) best = std::max(best, lanes_.shown_before(index, lanes_used_, next));
-      list(lane, next, best);
-    }
-  }
-
-  // Under -b: every slot of the share in turn, from the slot-ordered copies
-  // of the candidates' first bytes.
-  void sweep_lane(Lane& lane, int index) {
-    int32_t best = row_start();
-    for (int32_t j = lane.from; j < lane.to; ++j) {
-      if (lanes_used_ > 1 && (j - lane.from) % kTurn == 0)
-        best = std::max(best, lanes_.shown_before(index, lanes_used_, j));
-      const int32_t score = prefixes_->score(j, best);
-      if (score <= best) continue;
-      lane.taken.push_back(j);
-      lane.scores.push_back(score);
-      best = score;
-      LaneSchedule::show(lane, j, best);
-    }
-  }
-
-  // Evaluates the candidate in slot j against `best`; returns what it found
-  // that the row's best can only exceed (a score or a hit's length). Only
-  // what may change the row is kept: a scored candidate, a hit, and in
-  // single mode the row's first slot, whose score the row starts from.
-  int32_t evaluate(Lane& lane, int32_t j, int32_t record, int32_t best) {
-    if (single_) {
-      SingleHit hit;
-      if (!bounds_.cannot_be_longer(record, best)) {
-        hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
-      }
-      if (hit.length > 0 || j == row_ + 1) {
-        lane.taken.push_back(j);
-        lane.hits.push_back(hit);
-      }
-      return hit.length;
-    }
-    if (bounds_.cannot_beat(record, best)) return kSkipped;
-    const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
-                                             bounds_.Sleni(), index_.linlens[record], best);
-    lane.taken.push_back(j);
-    lane.scores.push_back(score);
-    return score;
-  }
-
-  // Lists, in slot order, the lane's slots from `first` on whose candidate
-  // could beat `best` by its coverage; all of them without a gram index.
-  // They are marked in a bitset by slot, which then reads them out in slot
-  // order.
-  void list(Lane& lane, int32_t first, int32_t best) {
-    lane.block.clear();
-    const int32_t end = lane.to;
-    if (!grams_) {
-      for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
-      return;
-    }
-    grams_->collect(
-        lane.first_word, lane.end_word,
-        [&](int32_t word) { return bounds_.least_coverage(word, best); },
-        [&](int32_t j) {
-          if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
-        });
-    for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
-      for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
-        lane.block.push_back(w * 64 + __builtin_ctzll(bits));
-      }
-      lane.listed[w] = 0;
-    }
   }
 
   // Takes the lanes' evaluated candidates into the row's search, in slot
@@ -265,7 +147,7 @@ class FastSearch : public RowSearch {
   void exchange(int32_t j) {
     Slots& slots = *slots_;
     std::swap(slots[j], slots[row_ + 1]);
-    if (prefixes_) prefixes_->swap(j, row_ + 1);
+    if (prefixes_) prefixes_->exchange(j, row_ + 1);
     if (grams_) {
       grams_->place(slots[j], j);
       grams_->place(slots[row_ + 1], row_ + 1);
@@ -283,7 +165,8 @@ class FastSearch : public RowSearch {
   std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
   RowBounds bounds_;
-  LaneSchedule lanes_;      // one lane per thread
+  LaneSchedule lanes_;  // one lane per thread
+  LaneSearch search_;
   Slots* slots_ = nullptr;  // the slots of the row being searched
   int32_t row_ = 0;         // the row being searched
   int lanes_used_ = 1;      // how many lanes share it

@@ -58,7 +58,7 @@ SlotPrefixes::Line SlotPrefixes::first_bytes(ItemView item) {
   return line;
 }
 
-void SlotPrefixes::swap(int32_t i, int32_t j) {
+void SlotPrefixes::exchange(int32_t i, int32_t j) {
   std::swap(lines_[i], lines_[j]);
   std::swap(items_[i], items_[j]);
 }

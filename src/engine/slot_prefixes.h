@@ -23,7 +23,7 @@ class SlotPrefixes {
   SlotPrefixes(const PreparedRecords& records, const RecordStats& stats, const Slots& slots);
 
   // Follows an exchange of two slots.
-  void swap(int32_t i, int32_t j);
+  void exchange(int32_t i, int32_t j);
   void load_reference(ItemView reference);
   // The score of the candidate in slot j when it beats `best`; otherwise
   // a value not above `best`.

@@ -37,14 +37,14 @@ class RowSearch {
   virtual void abandon_row() = 0;
 };
 
-// Scores the candidates of a row in slot order with `score(j, record)` and
+// Scores the candidates of a row in slot order with `score_of(j, record)` and
 // exchanges every strict improvement at once into slot row+1. Returns the
 // row's best score, -1 when none beat -1.
 template <class ScoreFn>
-int32_t apply_row(Slots& slots, int32_t row, ScoreFn&& score) {
+int32_t apply_row(Slots& slots, int32_t row, ScoreFn&& score_of) {
   int32_t MaxVal = -1;
   for (int32_t j = row + 1; j < static_cast<int32_t>(slots.size()); ++j) {
-    int32_t value = score(j, slots[j]);
+    int32_t value = score_of(j, slots[j]);
     if (value > MaxVal) {
       MaxVal = value;
       std::swap(slots[j], slots[row + 1]);
