@@ -39,6 +39,38 @@ struct Context {
   bool front(char c) const { return in_set(FRONTV, c); }
 };
 
+// The letters with the most rules, each tested from the top down.
+const char* encode_c(const Context& c) {
+  const int p = c.p;
+  if (p >= 2 && c.previous == 'S' && c.front(c.next)) return "";
+  if (p >= 1 && c.next == 'I' && c.after_next == 'A') return "X";
+  if (c.front(c.next)) return "S";
+  if (p >= 2 && c.previous == 'S' && c.next == 'H') return "K";
+  if (c.next == 'H' && p == 0 && !c.vowel(c.after_next)) return "K";
+  if (c.next == 'H') return "X";
+  if (c.previous == 'C') return "C";
+  return "K";
+}
+
+const char* encode_g(const Context& c) {
+  const int p = c.p;
+  const bool silent = (c.next == 'H' && p < c.last - 1 && !c.vowel(c.after_next)) ||
+                      (p == c.last - 3 && c.next == 'N' && c.after_next == 'E' && c.third == 'D') ||
+                      (p == c.last - 1 && c.next == 'N') || (c.previous == 'D' && c.front(c.next));
+  if (silent) return "";
+  if (c.front(c.next) && c.previous != 'G') return "J";
+  return "K";
+}
+
+const char* encode_t(const Context& c) {
+  const int p = c.p;
+  if (p >= 2 && c.next == 'I' && (c.after_next == 'O' || c.after_next == 'A')) return "X";
+  if (c.next == 'H' && (p >= 1 || c.vowel(c.after_next))) return "0";
+  if (c.next == 'H') return "T";
+  if (p < c.last - 2 && c.next == 'C' && c.after_next == 'H') return "";
+  return "T";
+}
+
 // The code of one position, from the table of letter rules; nothing, one
 // character or "KS".
 const char* encode(const Context& c) {
@@ -47,14 +79,7 @@ const char* encode(const Context& c) {
     case 'B':
       return (p == c.last && c.previous == 'M') ? "" : "B";
     case 'C':
-      if (p >= 2 && c.previous == 'S' && c.front(c.next)) return "";
-      if (p >= 1 && c.next == 'I' && c.after_next == 'A') return "X";
-      if (c.front(c.next)) return "S";
-      if (p >= 2 && c.previous == 'S' && c.next == 'H') return "K";
-      if (c.next == 'H' && p == 0 && !c.vowel(c.after_next)) return "K";
-      if (c.next == 'H') return "X";
-      if (c.previous == 'C') return "C";
-      return "K";
+      return encode_c(c);
     case 'D':
       return (c.next == 'G' && c.front(c.after_next)) ? "J" : "T";
     case 'F':
@@ -69,15 +94,8 @@ const char* encode(const Context& c) {
       return "N";
     case 'R':
       return "R";
-    case 'G': {
-      const bool silent =
-          (c.next == 'H' && p < c.last - 1 && !c.vowel(c.after_next)) ||
-          (p == c.last - 3 && c.next == 'N' && c.after_next == 'E' && c.third == 'D') ||
-          (p == c.last - 1 && c.next == 'N') || (c.previous == 'D' && c.front(c.next));
-      if (silent) return "";
-      if (c.front(c.next) && c.previous != 'G') return "J";
-      return "K";
-    }
+    case 'G':
+      return encode_g(c);
     case 'H':
       if (in_set(VARSON, c.previous)) return "";
       if (c.vowel(c.previous) && !c.vowel(c.next)) return "";
@@ -93,11 +111,7 @@ const char* encode(const Context& c) {
       if (c.next == 'H') return "X";
       return "S";
     case 'T':
-      if (p >= 2 && c.next == 'I' && (c.after_next == 'O' || c.after_next == 'A')) return "X";
-      if (c.next == 'H' && (p >= 1 || c.vowel(c.after_next))) return "0";
-      if (c.next == 'H') return "T";
-      if (p < c.last - 2 && c.next == 'C' && c.after_next == 'H') return "";
-      return "T";
+      return encode_t(c);
     case 'V':
       return "F";
     case 'W':

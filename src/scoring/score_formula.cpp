@@ -27,15 +27,19 @@ int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_
 // score is S / (LA + LB) with S = 1000 sum (Sleni + Slenj) / Smeanlen2,
 // every division truncating.
 uint64_t least_correlated_sum_beating(const Settings& s, const RecordStats& stats,
-                                      int32_t threshold, int32_t LA, int32_t LB, int32_t Sleni,
-                                      int32_t Slenj) {
-  const uint64_t lengths = static_cast<uint64_t>(LA) + static_cast<uint64_t>(LB);
+                                      int32_t threshold, int32_t pattern_length,
+                                      int32_t searched_length, int32_t reference_stored,
+                                      int32_t candidate_stored) {
+  const uint64_t lengths =
+      static_cast<uint64_t>(pattern_length) + static_cast<uint64_t>(searched_length);
   const uint64_t target = (static_cast<uint64_t>(threshold) + 1) * lengths;
-  const uint64_t scale = uint64_t{1000} * static_cast<uint64_t>(int64_t{Sleni} + Slenj);
+  const uint64_t scale =
+      uint64_t{1000} * static_cast<uint64_t>(int64_t{reference_stored} + candidate_stored);
   if (scale == 0) return UINT64_MAX;  // no sum raises a score correlated with empty records
   uint64_t sum = (target * static_cast<uint64_t>(stats.Smeanlen2) + scale - 1) / scale;
   auto beats = [&](uint64_t m) {
-    return final_score(s, stats, m, LA, LB, Sleni, Slenj) > threshold;
+    return final_score(s, stats, m, pattern_length, searched_length, reference_stored,
+                       candidate_stored) > threshold;
   };
   while (sum > 0 && beats(sum - 1)) --sum;
   while (!beats(sum)) ++sum;

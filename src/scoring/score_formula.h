@@ -32,22 +32,25 @@ int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t
 
 // The least match sum whose final score is above `threshold` under -f.
 uint64_t least_correlated_sum_beating(const Settings& settings, const RecordStats& stats,
-                                      int32_t threshold, int32_t LA, int32_t LB, int32_t Sleni,
-                                      int32_t Slenj);
+                                      int32_t threshold, int32_t pattern_length,
+                                      int32_t searched_length, int32_t reference_stored,
+                                      int32_t candidate_stored);
 
 // The least match sum whose final score is above `threshold` (0 when every
-// sum is). Sleni and Slenj are the stored lengths that -f correlates with.
-// Inline: the bounds ask it for every candidate they look at.
+// sum is). The stored lengths of the two records are what -f correlates
+// with. Inline: the bounds ask it for every candidate they look at.
 inline uint64_t least_sum_beating(const Settings& settings, const RecordStats& stats,
-                                  int32_t threshold, int32_t LA, int32_t LB, int32_t Sleni,
-                                  int32_t Slenj) {
+                                  int32_t threshold, int32_t pattern_length,
+                                  int32_t searched_length, int32_t reference_stored,
+                                  int32_t candidate_stored) {
   if (threshold < 0) return 0;
   if (settings.linlencor && stats.Smeanlen2 > 0)
-    return least_correlated_sum_beating(settings, stats, threshold, LA, LB, Sleni, Slenj);
-  // The score is 1000 sum / (LA + LB), truncated.
-  const uint64_t target = (static_cast<uint64_t>(threshold) + 1) *
-                          (static_cast<uint64_t>(LA) + static_cast<uint64_t>(LB));
-  return (target + 999) / 1000;
+    return least_correlated_sum_beating(settings, stats, threshold, pattern_length, searched_length,
+                                        reference_stored, candidate_stored);
+  // The score is 1000 sum / (pattern_length + searched_length), truncated.
+  const uint64_t lengths =
+      static_cast<uint64_t>(pattern_length) + static_cast<uint64_t>(searched_length);
+  return ((static_cast<uint64_t>(threshold) + 1) * lengths + 999) / 1000;
 }
 
 // Upper bound of the match sum of hits that cover at most `covered` pattern
