@@ -1,25 +1,38 @@
-# Runs in CPack after the staging install: compresses the manual page as
-# Debian policy asks (gzip -9n: no name or time stamp, reproducible).
+# SPDX-License-Identifier: MIT
+# Runs in CPack after the staging install and turns the installed tree into
+# what Debian policy asks of a package: the manual page compressed, and in
+# /usr/share/doc/vexaro a copyright file and a changelog.Debian.gz in place
+# of the LICENSE and CHANGELOG.md that a plain install leaves there, and the
+# lintian overrides, each with its reason. gzip -9n stores no name or time
+# stamp, so that the package is reproducible.
+include(${CMAKE_CURRENT_LIST_DIR}/DebianDocs.cmake)
+
+function(vexaro_gzip file)
+  execute_process(COMMAND gzip -9nf "${file}" RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "gzip failed on ${file}")
+  endif()
+endfunction()
+
 file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/man1/*.1")
 foreach(page IN LISTS pages)
-  execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "gzip failed on ${page}")
-  endif()
+  vexaro_gzip("${page}")
 endforeach()
 
-# Debian wants a changelog with every package; this one names the version
-# and points to the project's history.
-string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-file(GLOB roots LIST_DIRECTORIES true "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share")
-foreach(share IN LISTS roots)
-  set(changelog "${share}/doc/${CPACK_PACKAGE_NAME}/changelog")
-  file(WRITE "${changelog}"
-    "${CPACK_PACKAGE_NAME} (${CPACK_PACKAGE_VERSION}) unstable; urgency=medium\n\n"
-    "  * Built from the project's source tree; its history lists the changes.\n\n"
-    " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
-  execute_process(COMMAND gzip -9nf "${changelog}" RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "gzip failed on ${changelog}")
-  endif()
+file(GLOB shares LIST_DIRECTORIES true "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share")
+if(NOT shares)
+  message(FATAL_ERROR "no share/ in the staged tree")
+endif()
+foreach(share IN LISTS shares)
+  set(doc "${share}/doc/${CPACK_PACKAGE_NAME}")
+  vexaro_debian_copyright("${doc}/LICENSE" "${doc}/copyright" ${CPACK_PACKAGE_NAME}
+                          "${CPACK_PACKAGE_HOMEPAGE_URL}")
+  vexaro_debian_changelog("${doc}/CHANGELOG.md" "${doc}/changelog.Debian" ${CPACK_PACKAGE_NAME}
+                          ${CPACK_PACKAGE_VERSION} ${CPACK_DEBIAN_PACKAGE_RELEASE}
+                          "${CPACK_DEBIAN_PACKAGE_MAINTAINER}")
+  file(REMOVE "${doc}/LICENSE" "${doc}/CHANGELOG.md")
+  vexaro_gzip("${doc}/changelog.Debian")
+  file(MAKE_DIRECTORY "${share}/lintian/overrides")
+  file(COPY_FILE "${CMAKE_CURRENT_LIST_DIR}/${CPACK_PACKAGE_NAME}.lintian-overrides"
+       "${share}/lintian/overrides/${CPACK_PACKAGE_NAME}")
 endforeach()

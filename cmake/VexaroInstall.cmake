@@ -1,6 +1,15 @@
 # What `cmake --install` lays down and `cpack -G DEB` packages: the program,
 # its manual page, the public headers and the core library with the package
-# files that find_package(vexaro) reads.
+# files that find_package(vexaro) and pkg-config read, the licence and the
+# changelog.
+# Debian and its kin keep architecture-dependent files (the library, its
+# CMake and pkg-config files) in a multiarch directory such as
+# lib/x86_64-linux-gnu, under any prefix; GNUInstallDirs picks it only for
+# /usr, and the package is staged from the build's own install rules.
+if(CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version)
+  set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH
+      "Object code libraries (lib/${CMAKE_LIBRARY_ARCHITECTURE})")
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -21,6 +30,20 @@ install(TARGETS vexaro_core EXPORT vexaroTargets ARCHIVE DESTINATION ${CMAKE_INS
 install(DIRECTORY include/vexaro DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES docs/vexaro.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(EXPORT vexaroTargets NAMESPACE vexaro:: DESTINATION ${VEXARO_CONFIG_DIR})
+install(FILES LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# vexaro.pc: all but the prefix now, the prefix at install time. A sanitized
+# library links only with the runtimes, as for the CMake package above.
+set(VEXARO_PC_LINK_FLAGS "")
+if(VEXARO_SANITIZE)
+  set(VEXARO_PC_LINK_FLAGS " -fsanitize=address,undefined")
+endif()
+set(prefix "@prefix@")
+configure_file(cmake/vexaro.pc.in vexaro.pc.in @ONLY)
+unset(prefix)
+install(CODE "set(VEXARO_PC_TEMPLATE \"${CMAKE_CURRENT_BINARY_DIR}/vexaro.pc.in\")
+              set(VEXARO_PC_DIR \"${CMAKE_INSTALL_LIBDIR}/pkgconfig\")")
+install(SCRIPT cmake/InstallPkgConfig.cmake)
 
 configure_package_config_file(cmake/vexaroConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfig.cmake
@@ -31,11 +54,16 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/vexaroConfigVersion.cmake
         DESTINATION ${VEXARO_CONFIG_DIR})
 
-# The Debian package.
-set(CPACK_PACKAGE_NAME vexaro)
-set(CPACK_PACKAGE_VENDOR "Vexaro")
-set(CPACK_PACKAGE_CONTACT "Vexaro maintainers <maintainers@vexaro.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sort records by similarity")
+# The Debian package. Its version, summary and homepage are the project's;
+# the maintainer is whoever builds and distributes it.
+set(VEXARO_MAINTAINER "Vexaro developers <maintainers@vexaro.invalid>"
+    CACHE STRING "Maintainer of the Debian package, as Name <address>")
+set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "The Vexaro developers")
+set(CPACK_PACKAGE_CONTACT "${VEXARO_MAINTAINER}")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Vexaro reads its input, cuts it into records (lines, phrases or pseudo\n"
   "records) and writes them so that each record is followed by the most\n"
@@ -44,6 +72,8 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VEXARO_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 find_program(VEXARO_DPKG_SHLIBDEPS dpkg-shlibdeps)
@@ -56,6 +86,7 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
   endif()
 endif()
-# Debian wants manual pages compressed; the staged tree is fixed up before packing.
+# The staged tree is fixed up before packing: the manual page compressed,
+# Debian's copyright and changelog made from LICENSE and CHANGELOG.md.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)
 include(CPack)

@@ -1,6 +1,7 @@
 // The examples in the README and the manual page are real: each documented
 // command whose input is a sample file or a printf text is run through the
-// binary and its standard output compared with what the document shows.
+// binary and its standard output compared with what the document shows. The
+// README's recipes, pipelines included, are run by the shell as written.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -99,6 +100,40 @@ TEST(Docs, ExamplesMatchTheProgram) {
   EXPECT_GE(check_examples(examples_in(readme, "```console", "```")), 3);
   const std::string page = testing::read_file(VEXARO_SOURCE_DIR "/docs/vexaro.1");
   EXPECT_GE(check_examples(examples_in(unescape_roff(page), ".EX", ".EE")), 5);
+}
+
+// The "## heading" section of a Markdown text, up to the next "## " heading.
+std::string section(const std::string& text, const std::string& heading) {
+  const size_t start = text.find("\n" + heading + "\n");
+  if (start == std::string::npos) return "";
+  const size_t end = text.find("\n## ", start + 1);
+  return text.substr(start, end == std::string::npos ? end : end - start);
+}
+
+// `command` run by sh from the source tree, with this build's program in
+// place of ./build/vexaro.
+testing::ProcessResult run_recipe(std::string command) {
+  const std::string built = "./build/vexaro";
+  for (size_t at = command.find(built); at != std::string::npos; at = command.find(built, at)) {
+    command.replace(at, built.size(), VEXARO_BINARY);
+    at += std::string(VEXARO_BINARY).size();
+  }
+  const std::string script = "cd '" VEXARO_SOURCE_DIR "' && " + command;
+  return testing::run_on_input("/bin/sh", {"-c", script}, "");
+}
+
+TEST(Docs, RecipesWorkAsWritten) {
+  const std::string readme = testing::read_file(VEXARO_SOURCE_DIR "/README.md");
+  const std::vector<Example> recipes =
+      examples_in(section(readme, "## Recipes"), "```console", "```");
+  EXPECT_GE(recipes.size(), 6u);
+  for (const Example& recipe : recipes) {
+    SCOPED_TRACE(recipe.command);
+    testing::ProcessResult result = run_recipe(recipe.command);
+    if (!result.out.empty() && result.out.back() != '\n') result.out += '\n';
+    EXPECT_EQ(result.out, recipe.shown);
+    EXPECT_EQ(result.exit_status, 0) << result.err;
+  }
 }
 
 }  // namespace

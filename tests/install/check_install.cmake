@@ -1,8 +1,8 @@
 # Installs the build tree into WORK_DIR/prefix, checks the installed files,
 # then configures, builds and runs the consumer project against that tree,
 # and runs the installed program beside the built one.
-# Usage: cmake -DBUILD_DIR=.. -DSOURCE_DIR=.. -DWORK_DIR=.. -DCXX=.. -P check_install.cmake
-foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR CXX)
+# Usage: cmake -DBUILD_DIR=.. -DSOURCE_DIR=.. -DWORK_DIR=.. -DLIBDIR=.. -DCXX=.. -P check_install.cmake
+foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR CXX)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "${variable} is not set")
   endif()
@@ -20,7 +20,8 @@ file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 foreach(file bin/vexaro share/man/man1/vexaro.1 include/vexaro/vexaro.h
-             lib/cmake/vexaro/vexaroConfig.cmake lib/cmake/vexaro/vexaroConfigVersion.cmake)
+             ${LIBDIR}/cmake/vexaro/vexaroConfig.cmake ${LIBDIR}/cmake/vexaro/vexaroConfigVersion.cmake
+             ${LIBDIR}/pkgconfig/vexaro.pc share/doc/vexaro/LICENSE share/doc/vexaro/CHANGELOG.md)
   if(NOT EXISTS ${prefix}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()
