@@ -52,7 +52,8 @@ void RowBounds::load_reference(int32_t record) {
 }
 
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
-  const auto [LA, LB] = pair_lengths(reference_.length, records_.candidate_length(record));
+  const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
+  const int32_t LA = lengths.LA, LB = lengths.LB;
   const uint64_t beating =
       least_sum_beating(settings_, index_.stats, threshold, LA, LB, Sleni_, index_.linlens[record]);
   auto cannot = [&](Coverage c) {
@@ -79,7 +80,8 @@ bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {
 int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
   if (settings_.single) return threshold + 1;
   if (threshold < 0) return 0;
-  const auto [LA, LB] = pair_lengths(reference_.length, grams_->shortest(word));
+  const PairLengths lengths = pair_lengths(reference_.length, grams_->shortest(word));
+  const int32_t LA = lengths.LA, LB = lengths.LB;
   const uint64_t beating = least_sum_beating(settings_, index_.stats, threshold, LA, LB, Sleni_,
                                              grams_->longest_read(word));
   // Unweighted, the sum bound is twice the coverage.

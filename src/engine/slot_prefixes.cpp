@@ -69,7 +69,8 @@ void SlotPrefixes::load_reference(ItemView reference) {
 }
 
 int32_t SlotPrefixes::score(int32_t j, int32_t best) const {
-  const auto [LA, LB] = pair_lengths(reference_.length, items_[j].length);
+  const PairLengths lengths = pair_lengths(reference_.length, items_[j].length);
+  const int32_t LA = lengths.LA, LB = lengths.LB;
   // Differences only lower a score when the byte range is positive.
   if (range_ <= 0) return exact_score(j);
   const int64_t D =
@@ -83,7 +84,8 @@ int32_t SlotPrefixes::score(int32_t j, int32_t best) const {
 
 int32_t SlotPrefixes::exact_score(int32_t j) const {
   const ItemView candidate = blank_if_empty(records_.candidate(items_[j].record));
-  const auto [LA, LB] = pair_lengths(reference_.length, candidate.length);
+  const PairLengths lengths = pair_lengths(reference_.length, candidate.length);
+  const int32_t LA = lengths.LA, LB = lengths.LB;
   return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, LA), LB, LA,
                                Minbyt_, Maxbyt_);
 }
