@@ -10,6 +10,7 @@
 
 #include "fuzz_case.h"
 #include "ordering/ordering.h"
+#include "scoring/item.h"
 #include "scoring/literal_search.h"
 
 namespace {
