@@ -26,24 +26,26 @@ int32_t AutomatonLookup::statistics(const ArrangedPair& a, MatchingStatistics& s
 void AutomatonLookup::start_scan(const ArrangedPair& a) {
   std::memcpy(searched_.data(), a.searched.bytes, a.searched.length + 1);
   automaton_chains_.restore();  // the last pair's blanking took places out
-  std::fill_n(piece_at_.begin(), a.pattern.length, -1);
+  std::fill_n(missed_.begin(), a.pattern.length, Piece{});
 }
 
-WindowFound AutomatonLookup::find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest) {
+WindowFound AutomatonLookup::find(const ArrangedPair& a, int32_t P, int32_t L) {
   if (L < kGram) return {short_window(a, P, L), L};
-  return chained(a, P, L, longest);
+  return chained(a, P, L);
 }
 
 void AutomatonLookup::blank(int32_t H, int32_t L) { std::memset(searched_.data() + H, kBlank, L); }
 
 // A window as long as a q-gram. Its first occurrence in the unblanked item
-// is the leftmost if blanking has not touched it; so is the place a miss
-// at this start remembered. Otherwise the places that begin with the same
-// q-gram are searched, which also tells the longest piece from P that
-// still occurs: P is not tried again before the scan reaches that length.
-WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest) {
-  if (L == longest && piece_at_[P] >= 0) {
-    if (!holds_blank(searched_.data() + piece_at_[P], L)) return {piece_at_[P], L};
+// is the leftmost if blanking has not touched it; so is the place a miss at
+// this start remembered, for a window as long as the piece found there (it
+// was the leftmost of the longest). Otherwise the places that begin with
+// the same q-gram are searched, which also tells the longest piece from P
+// that still occurs: P is not tried again before the scan reaches that
+// length.
+WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L) {
+  if (missed_[P].length == L && missed_[P].at >= 0) {
+    if (!holds_blank(searched_.data() + missed_[P].at, L)) return {missed_[P].at, L};
   } else if (!through_pattern_) {
     const int32_t H = automaton_.first_occurrence(stats_->end_state[P + L - 1], L);
     if (!holds_blank(searched_.data() + H, L)) return {H, L};
@@ -59,9 +61,12 @@ WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L
                                            a.searched.length, window, L);
   if (piece.length == L) return {piece.at, L};
   // No piece as long as a q-gram: shorter windows from P are not chained.
-  const bool remembered = piece.length >= kGram;
-  piece_at_[P] = remembered ? piece.at : -1;
-  return {-1, remembered ? piece.length : kGram - 1};
+  if (piece.length < kGram) {
+    missed_[P] = {};
+    return {-1, kGram - 1};
+  }
+  missed_[P] = piece;
+  return {-1, piece.length};
 }
 
 // A window shorter than a q-gram: its first occurrence, or the next one

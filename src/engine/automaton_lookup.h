@@ -27,11 +27,11 @@ class AutomatonLookup {
 
   int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
   void start_scan(const ArrangedPair& a);
-  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L);
   void blank(int32_t H, int32_t L);
 
  private:
-  WindowFound chained(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  WindowFound chained(const ArrangedPair& a, int32_t P, int32_t L);
   int32_t short_window(const ArrangedPair& a, int32_t P, int32_t L) const;
 
   const int32_t minscan_;
@@ -45,8 +45,9 @@ class AutomatonLookup {
   bool through_pattern_ = false;
   // The scan's copy of the searched item, blanked as pieces are found.
   std::array<uint8_t, kItemRoom> searched_;
-  // Per window start that missed: where its longest window stood, or -1.
-  std::array<int32_t, kItemRoom> piece_at_;
+  // Per window start that missed along its chain: the longest piece from it
+  // that still occurred, and where it first stood (-1 if none).
+  std::array<Piece, kItemRoom> missed_;
 };
 
 }  // namespace vexaro

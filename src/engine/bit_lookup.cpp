@@ -45,11 +45,12 @@ int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& s
 }
 
 template <class Mask>
-WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest) {
+WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L) {
+  // Made at the first length asked, the longest that will be.
   if (window_at_[P] == kUnmade) {
     window_at_[P] = windows_used_ - minscan_;
     Mask starts = occurs_[a.pattern.bytes[P]];
-    for (int32_t k = 1; k <= longest; ++k) {
+    for (int32_t k = 1; k <= L; ++k) {
       if (k > 1) starts &= occurs_[a.pattern.bytes[P + k - 1]] >> (k - 1);
       if (k >= minscan_) windows_[windows_used_++] = starts;
     }

@@ -26,7 +26,7 @@ class BitLookup {
 
   int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
   void start_scan(const ArrangedPair&) { blanked_ = 0; }
-  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L, int32_t longest);
+  WindowFound find(const ArrangedPair& a, int32_t P, int32_t L);
   void blank(int32_t H, int32_t L);
 
  private:

@@ -3,14 +3,19 @@
 // window of the pattern that holds no blank is looked up in the searched
 // item; a hit counts, and its bytes are blanked in both items.
 //
-// Only the windows (P, L) whose piece occurs at all are visited: a start
-// becomes active at the level of its longest occurring window, and a miss
-// can lower that length. The scan stops once the match sum plus what the
-// unmatched bytes could still add cannot beat the caller's threshold.
+// Each window start waits at the longest window that can still hit there:
+// at first the longest piece from it that occurs in the searched item (the
+// matching statistics), later what a miss or a blank inside its window
+// leaves. The scan visits only the lengths at which some start waits, the
+// longest first, and the starts of one length in pattern order, which is
+// the order of the byte-by-byte scan: a length where no start waits has no
+// hit to find. It stops once the match sum plus what the unmatched bytes
+// could still add cannot beat the caller's threshold.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/arranged_pair.h"
 #include "engine/matching_statistics.h"
@@ -30,32 +35,28 @@ class DescendingScan {
                 int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
 
  private:
-  // The bytes the longest windows could cover, after setting up the starts.
-  int32_t measure(const ArrangedPair& a, const MatchingStatistics& stats, int32_t start);
-  void activate_by_length(int32_t LA, int32_t start);
-  void activate_level(int32_t L, int32_t words);
-  void group_by_length(int32_t LA, int32_t start);
-  void mark_at_least(int32_t L, int32_t words);
-  // After a miss at P: no window from P longer than `longest` can hit.
-  void lower(int32_t P, int32_t longest);
+  // Lists each start at its longest window; returns the bytes those
+  // windows cover, the most that hits can take.
+  int32_t wait_at_longest(const ArrangedPair& a, const MatchingStatistics& stats, int32_t start);
+  // The longest length at or below `below` where some start waits, or 0.
+  int32_t next_length(int32_t below) const;
+  // The starts waiting at length L, in pattern order; the length is left empty.
+  void take_waiting(int32_t L);
+  // P waits at length L now, a start taken from a longer one.
+  void wait(int32_t P, int32_t L);
 
   const Settings& settings_;
   const RecordStats& stats_;
   const int32_t minscan_;
-  // Per window start: the longest window that can still hit, or 0.
-  std::array<int32_t, kItemRoom> longest_;
-  // Window starts grouped by their longest window.
-  std::array<int32_t, kItemRoom> by_length_, length_begin_, length_end_;
-  // Per length, the starts lowered to it, linked.
-  std::array<int32_t, kItemRoom> lowered_first_, lowered_next_;
-  // A pattern this short has its windows marked by length all at once.
-  static constexpr int kShortPattern = 128;
-  bool short_pattern_ = false;
-  std::array<uint8_t, kShortPattern> short_longest_;
-  static constexpr int kStreams = 4;
-  std::array<int32_t, kItemRoom * kStreams> level_counts_;  // per length and stream of starts
-  // The starts active at this level, and the pattern bytes not yet blanked.
-  std::array<uint64_t, kItemWords> active_, alive_;
+  // Per length, the starts waiting there: those listed at the start, last
+  // first, and those lowered to it since, in any order. A length's list is
+  // valid while its bit is set.
+  static constexpr int kLengthWords = kItemWords;
+  std::array<int32_t, kItemRoom> first_head_, first_next_, lowered_head_, lowered_next_;
+  std::array<uint64_t, kLengthWords> first_waiting_, lowered_waiting_;
+  std::vector<int32_t> taken_;  // the starts of the length being scanned
+  // The pattern bytes not yet blanked.
+  std::array<uint64_t, kItemWords> alive_;
 };
 
 }  // namespace vexaro

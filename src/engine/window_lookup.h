@@ -5,10 +5,10 @@
 //       fills the matching statistics, returns the longest common substring;
 //   void start_scan(const ArrangedPair&)
 //       the scan begins: nothing of the searched item is blanked;
-//   WindowFound find(const ArrangedPair&, int32_t P, int32_t L, int32_t longest)
+//   WindowFound find(const ArrangedPair&, int32_t P, int32_t L)
 //       the first occurrence of the pattern's L bytes from P in the searched
-//       item as blanked so far; `longest` is the longest window from P the
-//       scan still asks about;
+//       item as blanked so far; the scan asks about each start at lengths
+//       that only decrease;
 //   void blank(int32_t H, int32_t L)
 //       a hit took the searched item's L bytes from H.
 #pragma once
@@ -20,7 +20,7 @@ namespace vexaro {
 struct WindowFound {
   int32_t at;  // where the window first occurs, or -1
   // After a miss: the longest window from P that can still occur. A lookup
-  // that does not know says L, and the scan asks again one level lower.
+  // that does not know says L, and the scan asks again one length lower.
   int32_t longest;
 };
 
