@@ -14,6 +14,7 @@
 #include "engine/prepared_records.h"
 #include "engine/row_bounds.h"
 #include "engine/slot_prefixes.h"
+#include "engine/twin_slots.h"
 #include "engine/worker_pool.h"
 #include "scoring/score_formula.h"
 
@@ -40,7 +41,7 @@ class FastSearch : public RowSearch {
         bytdif_(settings.bytdif),
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr),
-        lanes_(settings, index.stats, pool_.size(), index.size()),
+        lanes_(settings, index.stats, pool_.size(), index.size(), records_.twin_classes()),
         search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_, single_) {}
 
   void begin_row(Slots& slots, int32_t row) override {
@@ -53,6 +54,7 @@ class FastSearch : public RowSearch {
     if (prefixes_) prefixes_->load_reference(bounds_.reference());
     if (grams_) {
       grams_->retire(slots[row]);
+      if (twins_) twins_->retire(slots[row], row);
       grams_->prepare_row(bounds_.reference());
     }
     // Rows split between threads only while they take long enough to repay
@@ -108,6 +110,7 @@ class FastSearch : public RowSearch {
     started_ = true;
     if (grams_) {
       for (int32_t j = 0; j < static_cast<int32_t>(slots.size()); ++j) grams_->place(slots[j], j);
+      if (records_.twin_classes() > 0) twins_.emplace(records_, slots, *grams_);
     }
     if (!bytdif_) return;
     prefixes_.emplace(records_, index_.stats, slots);
@@ -152,6 +155,10 @@ class FastSearch : public RowSearch {
       grams_->place(slots[j], j);
       grams_->place(slots[row_ + 1], row_ + 1);
     }
+    if (twins_) {
+      twins_->move(slots[row_ + 1], j, row_ + 1);
+      twins_->move(slots[j], row_ + 1, j);
+    }
   }
 
   const bool split_every_row_;
@@ -164,6 +171,7 @@ class FastSearch : public RowSearch {
   const bool bytdif_;
   std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
+  std::optional<TwinSlots> twins_;  // made with the first row's slots, when twins exist
   RowBounds bounds_;
   LaneSchedule lanes_;  // one lane per thread
   LaneSearch search_;

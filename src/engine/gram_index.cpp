@@ -103,6 +103,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   rank_of_.resize(count_);
   for (int32_t rank = 0; rank < count_; ++rank) rank_of_[record_at_[rank]] = rank;
   place_at_ = record_at_;
+  muted_.assign(count_, false);
 
   // The grams are gathered rank by rank, three times over, rather than
   // held for all ranks at once: on the largest inputs that would take
@@ -171,11 +172,13 @@ void GramIndex::lay_out(int32_t ranks) {
   words_ = (ranks + 63) / 64;
   const int32_t padded_words = (words_ + kLineWords - 1) / kLineWords * kLineWords;
   live_.assign(padded_words, 0);
+  listed_.assign(padded_words, 0);
   word_shortest_.assign(words_, 0);
   word_longest_read_.assign(words_, 0);
   for (int32_t rank = 0; rank < ranks; ++rank) {
     const int32_t record = record_at_[rank], word = rank / 64;
     live_[word] |= uint64_t{1} << (rank % 64);
+    if (!muted_[record]) listed_[word] |= uint64_t{1} << (rank % 64);
     if (rank % 64 == 0) word_shortest_[word] = length_[record];
     word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
   }
@@ -226,7 +229,16 @@ void GramIndex::compact() {
 void GramIndex::retire(int32_t record) {
   const int32_t rank = rank_of_[record];
   live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
+  listed_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
   if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
+}
+
+void GramIndex::mute(int32_t record, bool muted) {
+  muted_[record] = muted;
+  const int32_t rank = rank_of_[record];
+  if (rank < 0 || ((live_[rank / 64] >> (rank % 64)) & 1) == 0) return;
+  const uint64_t bit = uint64_t{1} << (rank % 64);
+  listed_[rank / 64] = muted ? listed_[rank / 64] & ~bit : listed_[rank / 64] | bit;
 }
 
 // Sets the bits of the ranks holding the gram.

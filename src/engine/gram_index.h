@@ -45,6 +45,8 @@ class GramIndex {
 
   // The record is now a reference: it is no candidate of any later row.
   void retire(int32_t record);
+  // Leaves a live record out of what collect hands out, or takes it back.
+  void mute(int32_t record, bool muted);
 
   // Counts, for every live candidate, the reference bytes its q-grams
   // cover: prepare_row once, then count_words over every bitset word once,
@@ -63,13 +65,13 @@ class GramIndex {
     if (const int32_t rank = rank_of_[record]; rank >= 0) place_at_[rank] = place;
   }
 
-  // Calls visit(place) for every live record of the bitset words from
+  // Calls visit(place) for every live record not muted, of the bitset words from
   // first_word to end_word whose count reaches need(word), the least count
   // that can matter in that word.
   template <class Need, class Visit>
   void collect(int32_t first_word, int32_t end_word, Need&& need, Visit&& visit) const {
     for (int32_t word = first_word; word < std::min(end_word, words_); ++word) {
-      uint64_t bits = live_[word];
+      uint64_t bits = listed_[word];
       if (bits == 0) continue;
       bits &= reaching(word, need(word));
       for (; bits != 0; bits &= bits - 1) {
@@ -103,6 +105,8 @@ class GramIndex {
   std::vector<int32_t> record_at_, rank_of_;
   std::vector<int32_t> place_at_;  // per rank: where the caller keeps its record
   Bitsets live_;                   // per rank: not yet a reference
+  Bitsets listed_;                 // per rank: live and not muted
+  std::vector<bool> muted_;        // per record
   std::vector<int32_t> word_shortest_, word_longest_read_;
   std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
   GramTable id_of_;                      // per gram: its id

@@ -16,6 +16,90 @@ constexpr int32_t kTurn = 8;
 
 }  // namespace
 
+// Under -b: every slot of the share in turn, from the slot-ordered copies
+// of the candidates' first bytes.
+void LaneSearch::sweep(Lane& lane, int index, int lanes_used) {
+  int32_t best = -1;
+  for (int32_t j = lane.from; j < lane.to; ++j) {
+    if (lanes_used > 1 && (j - lane.from) % kTurn == 0)
+      best = std::max(best, lanes_.shown_before(index, lanes_used, j));
+    const int32_t score = prefixes_->score(j, best);
+    if (score <= best) continue;
+    lane.taken.push_back(j);
+    lane.scores.push_back(score);
+    best = score;
+    LaneSchedule::show(lane, j, best);
+  }
+}
+
+// Evaluates the candidate in slot j against `best`; returns what it found
+// that the row's best can only exceed (a score or a hit's length). Only
+// what may change the row is kept: a scored candidate, a hit, and in single
+// mode the row's first slot, whose score the row starts from.
+inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32_t best,
+                                    int32_t row) {
+  if (single_) {
+    SingleHit hit;
+    if (!bounds_.cannot_be_longer(record, best) && !seen_twin(lane, record, row)) {
+      hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
+    }
+    if (hit.length > 0 || j == row + 1) {
+      lane.taken.push_back(j);
+      lane.hits.push_back(hit);
+    }
+    return hit.length;
+  }
+  if (bounds_.cannot_beat(record, best) || seen_twin(lane, record, row)) return kSkipped;
+  const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
+                                           bounds_.Sleni(), index_.linlens[record], best);
+  lane.taken.push_back(j);
+  lane.scores.push_back(score);
+  return score;
+}
+
+// A twin of a candidate the lane looked at earlier in the row scores what
+// that one scored, which the lane's best has reached since: it cannot beat
+// it, nor, in single mode, bring a longer substring. Asked only of the
+// candidates that the bounds let through, the few that cost a score.
+inline bool LaneSearch::seen_twin(Lane& lane, int32_t record, int32_t row) const {
+  const int32_t twin = records_.twin_class(record);
+  if (twin < 0) return false;
+  if (lane.twin_seen[twin] == row + 1) return true;
+  lane.twin_seen[twin] = row + 1;
+  return false;
+}
+
+// Lists, in slot order, the lane's slots from `first` on whose candidate
+// could beat `best` by its coverage; all of them without a gram index. They
+// are marked in a bitset by slot, which then reads them out in slot order.
+inline void LaneSearch::list(Lane& lane, int32_t first, int32_t best) {
+  lane.block.clear();
+  const int32_t end = lane.to;
+  if (!grams_) {
+    for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
+    return;
+  }
+  grams_->collect(
+      lane.first_word, lane.end_word,
+      [&](int32_t word) { return bounds_.least_coverage(word, best); },
+      [&](int32_t j) {
+        if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+      });
+  for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
+    for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
+      lane.block.push_back(w * 64 + __builtin_ctzll(bits));
+    }
+    lane.listed[w] = 0;
+  }
+}
+
+// Whether the candidate is the lane's to search.
+inline bool LaneSearch::owns(const Lane& lane, int32_t record) const {
+  if (!grams_) return true;
+  const int32_t word = grams_->word_of(record);
+  return word >= lane.first_word && word < lane.end_word;
+}
+
 void LaneSearch::search(int index, int lanes_used, const Slots& slots, int32_t row) {
   Lane& lane = lanes_[index];
   if (grams_ && lanes_.by_words()) grams_->count_words(lane.first_word, lane.end_word);
@@ -51,77 +135,6 @@ void LaneSearch::search(int index, int lanes_used, const Slots& slots, int32_t r
     if (lanes_used > 1) best = std::max(best, lanes_.shown_before(index, lanes_used, next));
     list(lane, next, best);
   }
-}
-
-// Under -b: every slot of the share in turn, from the slot-ordered copies
-// of the candidates' first bytes.
-void LaneSearch::sweep(Lane& lane, int index, int lanes_used) {
-  int32_t best = -1;
-  for (int32_t j = lane.from; j < lane.to; ++j) {
-    if (lanes_used > 1 && (j - lane.from) % kTurn == 0)
-      best = std::max(best, lanes_.shown_before(index, lanes_used, j));
-    const int32_t score = prefixes_->score(j, best);
-    if (score <= best) continue;
-    lane.taken.push_back(j);
-    lane.scores.push_back(score);
-    best = score;
-    LaneSchedule::show(lane, j, best);
-  }
-}
-
-// Evaluates the candidate in slot j against `best`; returns what it found
-// that the row's best can only exceed (a score or a hit's length). Only
-// what may change the row is kept: a scored candidate, a hit, and in single
-// mode the row's first slot, whose score the row starts from.
-int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32_t best, int32_t row) {
-  if (single_) {
-    SingleHit hit;
-    if (!bounds_.cannot_be_longer(record, best)) {
-      hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
-    }
-    if (hit.length > 0 || j == row + 1) {
-      lane.taken.push_back(j);
-      lane.hits.push_back(hit);
-    }
-    return hit.length;
-  }
-  if (bounds_.cannot_beat(record, best)) return kSkipped;
-  const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
-                                           bounds_.Sleni(), index_.linlens[record], best);
-  lane.taken.push_back(j);
-  lane.scores.push_back(score);
-  return score;
-}
-
-// Lists, in slot order, the lane's slots from `first` on whose candidate
-// could beat `best` by its coverage; all of them without a gram index. They
-// are marked in a bitset by slot, which then reads them out in slot order.
-void LaneSearch::list(Lane& lane, int32_t first, int32_t best) {
-  lane.block.clear();
-  const int32_t end = lane.to;
-  if (!grams_) {
-    for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
-    return;
-  }
-  grams_->collect(
-      lane.first_word, lane.end_word,
-      [&](int32_t word) { return bounds_.least_coverage(word, best); },
-      [&](int32_t j) {
-        if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
-      });
-  for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
-    for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
-      lane.block.push_back(w * 64 + __builtin_ctzll(bits));
-    }
-    lane.listed[w] = 0;
-  }
-}
-
-// Whether the candidate is the lane's to search.
-bool LaneSearch::owns(const Lane& lane, int32_t record) const {
-  if (!grams_) return true;
-  const int32_t word = grams_->word_of(record);
-  return word >= lane.first_word && word < lane.end_word;
 }
 
 }  // namespace vexaro

@@ -37,10 +37,13 @@ class LaneSearch {
   void search(int index, int lanes_used, const Slots& slots, int32_t row);
 
  private:
+  // Inlined into search: they run for every candidate a row looks at.
   void sweep(Lane& lane, int index, int lanes_used);
-  int32_t evaluate(Lane& lane, int32_t j, int32_t record, int32_t best, int32_t row);
-  void list(Lane& lane, int32_t first, int32_t best);
-  bool owns(const Lane& lane, int32_t record) const;
+  [[gnu::always_inline]] bool seen_twin(Lane& lane, int32_t record, int32_t row) const;
+  [[gnu::always_inline]] int32_t evaluate(Lane& lane, int32_t j, int32_t record, int32_t best,
+                                          int32_t row);
+  [[gnu::always_inline]] void list(Lane& lane, int32_t first, int32_t best);
+  [[gnu::always_inline]] bool owns(const Lane& lane, int32_t record) const;
 
   const RecordIndex& index_;
   const PreparedRecords& records_;

@@ -35,6 +35,7 @@ struct Lane {
   std::vector<Shown> shown;                         // each rise of its best, in slot order
   alignas(64) std::atomic<int32_t> shown_count{0};  // entries of `shown` the others may read
   std::vector<int32_t> read;                        // per lane: its entries already counted on
+  std::vector<int32_t> twin_seen;  // per twin class: 1 + the last row in which the lane took one
   double starts_at = 0;  // where its share begins, as a share of the slots or of the words
   std::chrono::steady_clock::duration busy{};
 };
@@ -44,7 +45,8 @@ class LaneSchedule {
   // Lanes share a row by index words when there are this many, else by slots.
   static constexpr int32_t kFewestWordsToShare = 64;
 
-  LaneSchedule(const Settings& settings, const RecordStats& stats, int lanes, int32_t records);
+  LaneSchedule(const Settings& settings, const RecordStats& stats, int lanes, int32_t records,
+               int32_t twin_classes);
 
   int size() const { return static_cast<int>(lanes_.size()); }
   Lane& operator[](int index) { return *lanes_[index]; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <string_view>
+#include <tuple>
 
 #include "engine/grams.h"
 
@@ -45,6 +47,26 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
                       std::memcmp(prepared.bytes.data(), candidate.bytes, candidate.length) == 0;
     reference_at_[record] =
         same ? candidate_at_[record] : store(prepared.bytes.data(), prepared.length);
+  }
+  find_twins(index);
+}
+
+// Sorted by length, stored length and bytes, twins stand side by side.
+void PreparedRecords::find_twins(const RecordIndex& index) {
+  const int32_t count = index.size();
+  twin_class_.assign(count, -1);
+  std::vector<int32_t> order(count);
+  std::iota(order.begin(), order.end(), 0);
+  auto key = [&](int32_t record) {
+    const ItemView item = candidate(record);
+    return std::tuple(item.length, index.linlens[record],
+                      std::string_view(reinterpret_cast<const char*>(item.bytes), item.length));
+  };
+  std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) < key(b); });
+  for (int32_t i = 1; i < count; ++i) {
+    if (key(order[i]) != key(order[i - 1])) continue;
+    if (twin_class_[order[i - 1]] < 0) twin_class_[order[i - 1]] = twin_classes_++;
+    twin_class_[order[i]] = twin_class_[order[i - 1]];
   }
 }
 

@@ -24,6 +24,11 @@ class PreparedRecords {
   int32_t candidate_length(int32_t record) const { return candidate_at_[record].length; }
   // Every record, shortest prepared candidate first, ties in record order.
   std::vector<int32_t> by_candidate_length() const;
+  // Records whose candidates are the same prepared bytes and whose stored
+  // lengths agree score alike against any reference: they share a twin
+  // class. -1 for a record that has no twin.
+  int32_t twin_class(int32_t record) const { return twin_class_[record]; }
+  int32_t twin_classes() const { return twin_classes_; }
 
   // The signatures of the candidates, which are not kept under -b.
   // Bytes of the candidate that are not blank.
@@ -47,9 +52,12 @@ class PreparedRecords {
   ItemView view(Place p) const { return {arena_.data() + p.offset, p.length}; }
   Place store(const uint8_t* prepared, int32_t length);
   void add_signature(const Settings& settings, int32_t record);
+  void find_twins(const RecordIndex& index);
 
   std::vector<uint8_t> arena_;  // every prepared item, each zero-ended
   std::vector<Place> reference_at_, candidate_at_;
+  std::vector<int32_t> twin_class_;
+  int32_t twin_classes_ = 0;
   std::vector<int32_t> counted_;
   std::vector<ByteCounts> counts_;
   std::vector<GramFilter> grams_;
