@@ -145,11 +145,12 @@ int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
   return static_cast<int32_t>(std::min<int64_t>(b - 1, n));
 }
 
-PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats), minscan_(std::max<int32_t>(settings.MINSCAN, 1)) {
+PairScorer::PairScorer(const Settings& settings, const RecordStats& stats, Use use)
+    : settings_(settings),
+      stats_(stats),
+      minscan_(std::max<int32_t>(settings.MINSCAN, 1)),
+      completes_walks_(use == Use::rows) {
   symbol_.fill(-1);
-  narrow_.windows.reset(new uint64_t[kBitItem * (kBitItem + 1) / 2]);
-  wide_.windows.reset(new Wide[kBitItem * (kBitItem + 1) / 2]);
 }
 
 int32_t PairScorer::statistics(const Arranged& a) {
@@ -179,7 +180,8 @@ int32_t PairScorer::statistics(const Arranged& a) {
     automaton_length_ = indexed.length;
   }
   // Only the reference's automaton serves enough walks to repay completing it.
-  if (!walk_ready_ && (through_pattern_ || !a.reference_is_pattern)) complete_walk();
+  if (completes_walks_ && !walk_ready_ && (through_pattern_ || !a.reference_is_pattern))
+    complete_walk();
   if (!through_pattern_) return matching_statistics(a.pattern);
   searched_chained_ = false;
   return statistics_through_pattern(a);
@@ -194,6 +196,8 @@ int32_t PairScorer::bit_statistics(const Arranged& a, BitLookup<Mask>& lookup) {
   const int32_t LA = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
   lookup.load(a.searched);
+  // Scorers of long items never need these, and a single pair allocates less.
+  if (!lookup.windows) lookup.windows.reset(new Mask[kBitItem * (kBitItem + 1) / 2]);
   lookup.blanked = 0;
   Mask starts = 0;  // where pattern[i+1..back] starts in the searched item
   int32_t lcs = 0;

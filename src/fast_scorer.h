@@ -61,7 +61,11 @@ struct SingleHit {
 
 class PairScorer {
  public:
-  PairScorer(const Settings& settings, const RecordStats& stats);
+  // How often a reference is scored: a row's reference meets many
+  // candidates, which repays completing its automaton for quick walks; a
+  // single pair is scored without that step and its table.
+  enum class Use { rows, single_pair };
+  PairScorer(const Settings& settings, const RecordStats& stats, Use use = Use::rows);
   PairScorer(const PairScorer&) = delete;
   PairScorer& operator=(const PairScorer&) = delete;
 
@@ -118,7 +122,7 @@ class PairScorer {
     std::array<Mask, 256> occurs{};
     std::array<uint8_t, kBitItem> item{};  // the item `occurs` holds
     int32_t item_length = 0;
-    std::unique_ptr<Mask[]> windows;  // written before they are read
+    std::unique_ptr<Mask[]> windows;  // made when first needed, written before they are read
     Mask blanked = 0;
     void load(ItemView searched);
   };
@@ -156,6 +160,7 @@ class PairScorer {
   const Settings& settings_;
   const RecordStats& stats_;
   int32_t minscan_;
+  bool completes_walks_;
   // The arrays without an initializer are written before they are read, so
   // they are left unzeroed: zeroing every thread's scorer would cost a small
   // input more than its whole search.
