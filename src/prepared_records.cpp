@@ -14,12 +14,6 @@ int32_t gram_length(const Settings& settings) {
   return settings.MINSCAN < 3 ? settings.MINSCAN : 3;
 }
 
-uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
-  uint32_t h = 0;
-  for (int32_t i = 0; i < q; ++i) h = (h ^ bytes[i]) * 0x9E3779B1u;
-  return h >> (32 - 12);
-}
-
 std::vector<int32_t> PreparedRecords::by_candidate_length() const {
   std::vector<int32_t> records(candidate_at_.size());
   std::iota(records.begin(), records.end(), 0);

@@ -32,7 +32,11 @@ struct Signature {
 // 0 when pieces can be shorter than 2 bytes and grams bound nothing.
 int32_t gram_length(const Settings& settings);
 // The filter bit of the q-gram at `bytes`.
-uint32_t gram_bit(const uint8_t* bytes, int32_t q);
+inline uint32_t gram_bit(const uint8_t* bytes, int32_t q) {
+  uint32_t h = 0;
+  for (int32_t i = 0; i < q; ++i) h = (h ^ bytes[i]) * 0x9E3779B1u;
+  return h >> (32 - 12);
+}
 // The q-gram at `bytes` (q <= 4) as one number, its bytes in order.
 inline uint32_t gram_key(const uint8_t* bytes, int32_t q) {
   uint32_t k = 0;

@@ -199,11 +199,15 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
   return ScanStatus::ok;
 }
 
+void count_bytes(const Settings& s, RecordStats& stats, const uint8_t* bytes, size_t count) {
+  for (size_t i = 0; i < count; ++i) count_byte(s, stats, bytes[i]);
+}
+
 RecordIndex index_records(const Settings& s, const std::vector<std::string>& records) {
   RecordIndex index;
   uint64_t offset = 0;
   for (const std::string& record : records) {
-    for (char c : record) count_byte(s, index.stats, static_cast<uint8_t>(c));
+    count_bytes(s, index.stats, reinterpret_cast<const uint8_t*>(record.data()), record.size());
     const size_t length = std::min<size_t>(record.size(), kMaxRecordLength);
     index.starts.push_back(static_cast<uint32_t>(index.bytes.size()));
     index.bytes.insert(index.bytes.end(), record.begin(), record.begin() + length);

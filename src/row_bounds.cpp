@@ -58,12 +58,9 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   const int32_t length = records_.candidate_length(record);
   const int32_t LB = std::max({reference_.length, length, 1});
   const int32_t LA = std::max(std::min(reference_.length, length), 1);
-  const int64_t beat_at = (int64_t{threshold} + 1) * (LA + LB);
   auto cannot = [&](Coverage c) {
-    if (plain_) return int64_t{2000} * c.covered < beat_at;
-    const uint64_t sum = match_sum_bound(settings_, c.covered, c.longest, LB);
-    return final_score(settings_, index_.stats, sum, LA, LB, Sleni_, index_.linlens[record]) <=
-           threshold;
+    return coverage_cannot_beat(settings_, index_.stats, c, LA, LB, Sleni_, index_.linlens[record],
+                                threshold);
   };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
@@ -121,7 +118,7 @@ int32_t RowBounds::shared_bytes(int32_t record) const {
 
 // Bytes the reference shares with the candidate by value, then by q-gram:
 // every q-gram of a counted piece occurs in both items.
-RowBounds::Coverage RowBounds::coverage(int32_t record) const {
+Coverage RowBounds::coverage(int32_t record) const {
   const int32_t shared = shared_bytes(record);
   if (gram_ == 0 || shared == 0) return {shared, shared};
   const auto& grams = records_.grams(record).bits;
@@ -134,17 +131,20 @@ RowBounds::Coverage RowBounds::coverage(int32_t record) const {
   return {covered, std::min(runs.longest(), covered)};
 }
 
-// The candidate's bytes that q-grams in the reference's filter cover, 64
-// bytes at a time: byte p is covered when a window from p-q+1 to p is held.
-// The longest run of covered bytes only matters to length-weighted scores;
-// the others get the covered count, which bounds it.
-RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
-  const uint16_t* bits = records_.window_bits(record);
-  const int32_t windows = std::max(records_.candidate_length(record) - gram_ + 1, 0);
-  const uint64_t* grams = reference_grams_.data();
+// The candidate's bytes that q-grams in the reference's filter cover.
+Coverage RowBounds::candidate_coverage(int32_t record) const {
+  return window_coverage(records_.window_bits(record), records_.candidate_length(record), gram_,
+                         reference_grams_.data(), settings_.adapt != 0);
+}
+
+// 64 bytes at a time: byte p is covered when a window from p-q+1 to p is
+// held.
+Coverage window_coverage(const uint16_t* bits, int32_t length, int32_t q, const uint64_t* grams,
+                         bool runs) {
+  const int32_t windows = std::max(length - q + 1, 0);
   Coverage c{0, 0};
   uint64_t held_before = 0;
-  for (int32_t base = 0, run = 0; base < windows + gram_ - 1; base += 64) {
+  for (int32_t base = 0, run = 0; base < windows + q - 1; base += 64) {
     const int32_t count = std::clamp(windows - base, 0, 64);
     uint64_t held = 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -152,10 +152,10 @@ RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
       held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
     }
     uint64_t covered = held;
-    for (int32_t k = 1; k < gram_; ++k) covered |= held << k | held_before >> (64 - k);
+    for (int32_t k = 1; k < q; ++k) covered |= held << k | held_before >> (64 - k);
     held_before = held;
     c.covered += __builtin_popcountll(covered);
-    if (settings_.adapt == 0) continue;
+    if (!runs) continue;
     // The run from the blocks before goes on through the low ones; the high
     // ones go on into the next block.
     const uint64_t gaps = ~covered;
@@ -170,7 +170,7 @@ RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
     }
     c.longest = std::max(c.longest, run);
   }
-  if (settings_.adapt == 0) c.longest = c.covered;
+  if (!runs) c.longest = c.covered;
   return c;
 }
 

@@ -13,6 +13,34 @@
 
 namespace vexaro {
 
+// What the hits of a pair could make up.
+struct Coverage {
+  int32_t covered;  // bytes that hits could cover
+  int32_t longest;  // the longest hit there could be
+};
+
+// Whether a pair whose hits make up at most `c` cannot score above
+// `threshold`; LA and LB are the pattern and searched lengths. Not for -b
+// scores, which coverage does not bound.
+inline bool coverage_cannot_beat(const Settings& settings, const RecordStats& stats, Coverage c,
+                                 int32_t LA, int32_t LB, int32_t Sleni, int32_t Slenj,
+                                 int32_t threshold) {
+  if (settings.adapt == 0 && !settings.linlencor) {
+    // The score is 2000 C / (LA + LB).
+    return int64_t{2000} * c.covered < (int64_t{threshold} + 1) * (LA + LB);
+  }
+  const uint64_t sum = match_sum_bound(settings, c.covered, c.longest, LB);
+  return final_score(settings, stats, sum, LA, LB, Sleni, Slenj) <= threshold;
+}
+
+// The bytes of a candidate that q-grams held in a reference's filter
+// `grams` cover, from `bits`, per q-gram window of the candidate its filter
+// bit or PreparedRecords::kNoBit; `grams` has one more, clear, word for
+// those. The longest run of covered bytes is found only when `runs` asks
+// (only length-weighted scores read it); otherwise it is the covered count.
+Coverage window_coverage(const uint16_t* bits, int32_t length, int32_t q, const uint64_t* grams,
+                         bool runs);
+
 class RowBounds {
  public:
   // `grams` may be null: rows are then bounded by byte counts and filters.
@@ -33,10 +61,6 @@ class RowBounds {
   int32_t least_coverage(int32_t word, int32_t threshold) const;
 
  private:
-  struct Coverage {
-    int32_t covered;  // bytes that hits could cover
-    int32_t longest;  // the longest hit there could be
-  };
   int32_t shared_bytes(int32_t record) const;
   Coverage coverage(int32_t record) const;
   Coverage candidate_coverage(int32_t record) const;
