@@ -8,10 +8,10 @@
 
 #include <cstdint>
 #include <limits>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench_text.h"
 #include "engine/pair_scorer.h"
 #include "records/record_index.h"
 #include "records/settings.h"
@@ -21,51 +21,8 @@
 namespace vexaro {
 namespace {
 
-// A word of 2 to 9 letters from consonant-vowel syllables, so that q-grams
-// repeat as in real text without every pair sharing everything.
-std::string random_word(std::mt19937& rng) {
-  static const char kConsonants[] = "bcdfghklmnprstvwz";
-  static const char kVowels[] = "aeiou";
-  std::string word;
-  for (unsigned syllables = 1 + rng() % 4; syllables > 0; --syllables) {
-    word += kConsonants[rng() % (sizeof kConsonants - 1)];
-    word += kVowels[rng() % (sizeof kVowels - 1)];
-  }
-  if (rng() % 3 == 0) word += kConsonants[rng() % (sizeof kConsonants - 1)];
-  return word;
-}
-
-std::vector<std::string> random_words(std::mt19937& rng, size_t bytes) {
-  std::vector<std::string> words;
-  for (size_t total = 0; total < bytes; total += words.back().size() + 1) {
-    words.push_back(random_word(rng));
-  }
-  return words;
-}
-
-std::string joined(const std::vector<std::string>& words, size_t length) {
-  std::string text;
-  for (const std::string& word : words) text += word + " ";
-  text.resize(length);
-  return text;
-}
-
-struct Pair {
-  std::string reference, candidate;
-};
-
-// A similar candidate is the reference with one word in eight replaced and
-// its halves swapped (the measure ignores order); a dissimilar one is other
-// random words.
-Pair make_pair(size_t length, bool similar) {
-  std::mt19937 rng(static_cast<unsigned>(length));
-  const std::vector<std::string> words = random_words(rng, length);
-  if (!similar) return {joined(words, length), joined(random_words(rng, length), length)};
-  std::vector<std::string> edited = words;
-  for (size_t i = 3; i < edited.size(); i += 8) edited[i] = random_word(rng);
-  const std::string text = joined(edited, length);
-  return {joined(words, length), text.substr(length / 2) + text.substr(0, length / 2)};
-}
+using bench::make_pair;
+using bench::Pair;
 
 Settings settings_from(const char* option) {
   std::vector<std::string> args;

@@ -17,7 +17,7 @@ int32_t AutomatonLookup::statistics(const ArrangedPair& a, MatchingStatistics& s
     automaton_chains_.build(indexed);
   }
   // Only the reference's automaton serves enough walks to repay completing it.
-  if (through_pattern_ || !a.reference_is_pattern) automaton_.complete();
+  if (completes_ && (through_pattern_ || !a.reference_is_pattern)) automaton_.complete();
   if (!through_pattern_) return automaton_.statistics_of(a.pattern, stats);
   searched_chained_ = false;
   return automaton_.statistics_through(a.searched, stats);

@@ -23,7 +23,9 @@ namespace vexaro {
 
 class AutomatonLookup {
  public:
-  explicit AutomatonLookup(int32_t minscan) : minscan_(minscan) {}
+  // `completes` whether a reference's automaton is completed for walks:
+  // worth it when it meets many candidates.
+  AutomatonLookup(int32_t minscan, bool completes) : minscan_(minscan), completes_(completes) {}
 
   int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
   void start_scan(const ArrangedPair& a);
@@ -35,6 +37,7 @@ class AutomatonLookup {
   int32_t short_window(const ArrangedPair& a, int32_t P, int32_t L) const;
 
   const int32_t minscan_;
+  const bool completes_;
   const MatchingStatistics* stats_ = nullptr;
   SuffixAutomaton automaton_;
   // The q-gram chains of the automaton's item, and of a candidate walked

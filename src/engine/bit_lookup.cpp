@@ -6,8 +6,7 @@
 namespace vexaro {
 
 template <class Mask>
-BitLookup<Mask>::BitLookup(int32_t minscan)
-    : minscan_(minscan), windows_(new Mask[kLongestItem * (kLongestItem + 1) / 2]) {}
+BitLookup<Mask>::BitLookup(int32_t minscan) : minscan_(minscan) {}
 
 // The longest piece starting at each pattern byte, from the start positions
 // of the current piece in the searched item, walking the pattern backwards.
@@ -18,6 +17,8 @@ int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& s
   const int32_t LA = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
   load(a.searched);
+  // Made when first needed: a scorer that meets only long items never does.
+  if (!windows_) windows_.reset(new Mask[kLongestItem * (kLongestItem + 1) / 2]);
   Mask starts = 0;  // where pattern[i+1..back] starts in the searched item
   int32_t lcs = 0;
   for (int32_t i = LA - 1, back = LA - 1; i >= 0; --i) {

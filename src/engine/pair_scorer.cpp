@@ -7,13 +7,13 @@
 
 namespace vexaro {
 
-PairScorer::PairScorer(const Settings& settings, const RecordStats& stats)
+PairScorer::PairScorer(const Settings& settings, const RecordStats& stats, Use use)
     : settings_(settings),
       stats_(stats),
       minscan_(shortest_counted(settings.MINSCAN)),
       narrow_(minscan_),
       wide_(minscan_),
-      automaton_(minscan_),
+      automaton_(minscan_, use == Use::rows),
       scan_(settings, stats) {}
 
 int32_t PairScorer::statistics(const ArrangedPair& a) {

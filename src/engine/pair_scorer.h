@@ -30,7 +30,11 @@ struct SingleHit {
 
 class PairScorer {
  public:
-  PairScorer(const Settings& settings, const RecordStats& stats);
+  // How often a reference is scored: a row's reference meets many
+  // candidates, which repays completing its automaton for quick walks; a
+  // single pair is scored without that step and its table.
+  enum class Use { rows, single_pair };
+  PairScorer(const Settings& settings, const RecordStats& stats, Use use = Use::rows);
   PairScorer(const PairScorer&) = delete;
   PairScorer& operator=(const PairScorer&) = delete;
 

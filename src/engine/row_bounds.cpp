@@ -56,9 +56,7 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   const int32_t LA = lengths.LA, LB = lengths.LB;
   const uint64_t beating =
       least_sum_beating(settings_, index_.stats, threshold, LA, LB, Sleni_, index_.linlens[record]);
-  auto cannot = [&](Coverage c) {
-    return match_sum_bound(settings_, c.covered, c.longest, LB) < beating;
-  };
+  auto cannot = [&](Coverage c) { return falls_short(settings_, c, LB, beating); };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
   int32_t covered = std::min(reference_signature_.counted, records_.counted(record));
@@ -103,18 +101,10 @@ int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
   return low;
 }
 
-int32_t RowBounds::shared_bytes(int32_t record) const {
-  const auto& counts = records_.counts(record).histogram;
-  const auto& reference_counts = reference_signature_.counts.histogram;
-  int32_t shared = 0;
-  for (int k = 0; k < ByteCounts::kBuckets; ++k) shared += std::min(reference_counts[k], counts[k]);
-  return shared;
-}
-
 // Bytes the reference shares with the candidate by value, then by q-gram:
 // every q-gram of a counted piece occurs in both items.
-RowBounds::Coverage RowBounds::coverage(int32_t record) const {
-  const int32_t shared = shared_bytes(record);
+Coverage RowBounds::coverage(int32_t record) const {
+  const int32_t shared = shared_bytes(reference_signature_.counts, records_.counts(record));
   if (!grams_bound_ || shared == 0) return {shared, shared};
   const GramFilter& grams = records_.grams(record);
   CoverageRuns runs;
@@ -126,44 +116,10 @@ RowBounds::Coverage RowBounds::coverage(int32_t record) const {
   return {covered, std::min(runs.longest(), covered)};
 }
 
-// The candidate's bytes that q-grams in the reference's filter cover, 64
-// bytes at a time: byte p is covered when a window from p-q+1 to p is held.
-// The longest run of covered bytes only matters to length-weighted scores;
-// the others get the covered count, which bounds it.
-RowBounds::Coverage RowBounds::candidate_coverage(int32_t record) const {
-  const uint16_t* bits = records_.window_bits(record);
-  const int32_t windows = std::max(records_.candidate_length(record) - kGram + 1, 0);
-  const uint64_t* grams = reference_grams_.data();
-  Coverage c{0, 0};
-  uint64_t held_before = 0;
-  for (int32_t base = 0, run = 0; base < windows + kGram - 1; base += 64) {
-    const int32_t count = std::clamp(windows - base, 0, 64);
-    uint64_t held = 0;
-    for (int32_t i = 0; i < count; ++i) {
-      const uint16_t bit = bits[base + i];
-      held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
-    }
-    uint64_t covered = held;
-    for (int32_t k = 1; k < kGram; ++k) covered |= held << k | held_before >> (64 - k);
-    held_before = held;
-    c.covered += __builtin_popcountll(covered);
-    if (settings_.adapt == 0) continue;
-    // The run from the blocks before goes on through the low ones; the high
-    // ones go on into the next block.
-    const uint64_t gaps = ~covered;
-    if (gaps == 0) {
-      run += 64;
-    } else {
-      c.longest = std::max(c.longest, run + __builtin_ctzll(gaps));
-      int32_t inner = 0;
-      for (uint64_t ones = covered; ones != 0; ones &= ones << 1) ++inner;
-      c.longest = std::max(c.longest, inner);
-      run = __builtin_clzll(gaps);
-    }
-    c.longest = std::max(c.longest, run);
-  }
-  if (settings_.adapt == 0) c.longest = c.covered;
-  return c;
+// The candidate's bytes that q-grams in the reference's filter cover.
+Coverage RowBounds::candidate_coverage(int32_t record) const {
+  return window_coverage(records_.window_bits(record), records_.candidate_length(record),
+                         reference_grams_.data(), settings_.adapt != 0);
 }
 
 }  // namespace vexaro

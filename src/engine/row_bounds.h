@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/coverage.h"
 #include "engine/gram_index.h"
 #include "engine/prepared_records.h"
 #include "engine/signature.h"
@@ -36,11 +37,6 @@ class RowBounds {
   int32_t least_coverage(int32_t word, int32_t threshold) const;
 
  private:
-  struct Coverage {
-    int32_t covered;  // bytes that hits could cover
-    int32_t longest;  // the longest hit there could be
-  };
-  int32_t shared_bytes(int32_t record) const;
   Coverage coverage(int32_t record) const;
   Coverage candidate_coverage(int32_t record) const;
 

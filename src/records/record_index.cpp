@@ -206,11 +206,15 @@ void RecordIndex::measure_mean() {
   if (stats.Linza > 0) stats.Smeanlen2 = (stats.Slinlensum / stats.Linza) * 2;
 }
 
+void count_bytes(const Settings& s, RecordStats& stats, const uint8_t* bytes, size_t count) {
+  for (size_t i = 0; i < count; ++i) count_byte(s, stats, bytes[i]);
+}
+
 RecordIndex index_records(const Settings& s, const std::vector<std::string>& records) {
   RecordIndex index;
   uint64_t offset = 0;
   for (const std::string& record : records) {
-    for (char c : record) count_byte(s, index.stats, static_cast<uint8_t>(c));
+    count_bytes(s, index.stats, reinterpret_cast<const uint8_t*>(record.data()), record.size());
     const size_t length = std::min<size_t>(record.size(), kMaxRecordLength);
     index.append(offset, reinterpret_cast<const uint8_t*>(record.data()),
                  static_cast<int32_t>(length));

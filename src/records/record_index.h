@@ -39,6 +39,9 @@ struct RecordIndex {
   void measure_mean();
 };
 
+// Takes bytes of a record into Minbyt and Maxbyt by the scan's own rule.
+void count_bytes(const Settings& settings, RecordStats& stats, const uint8_t* bytes, size_t count);
+
 enum class ScanStatus { ok, read_error };
 
 // Reads the whole input once and indexes its records, writing the running

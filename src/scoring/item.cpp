@@ -44,14 +44,17 @@ void rewrite_control_bytes(const uint8_t* item, uint8_t* out) {
   *out = 0;
 }
 
+uint8_t prepared_byte(const Settings& s, uint8_t b) {
+  if (b < s.minchar || b > s.hichar) return 0;
+  return !s.casens && is_folded(b) ? b | 0x20 : b;
+}
+
 int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
   int32_t length = 0;
   // The cap only matters for callers that break the record length limit.
   for (const uint8_t* r = raw; *r != 0 && length < kMaxRecordLength; ++r) {
-    uint8_t b = *r;
-    if (b < s.minchar || b > s.hichar) continue;
-    if (!s.casens && is_folded(b)) b |= 0x20;
-    out[length++] = b;
+    const uint8_t b = prepared_byte(s, *r);
+    if (b != 0) out[length++] = b;
   }
   out[length] = 0;
   if (s.omitnr) blank_omit_list(s, out);

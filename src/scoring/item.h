@@ -33,6 +33,11 @@ const uint8_t* working_start(const Settings& settings, const uint8_t* item);
 // The reference item as written and scored: control bytes 1..31 become spaces.
 void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
 
+// What preparation makes of one byte before the omit list and Metaphone:
+// the byte, folded unless case counts, or 0 when it is outside the
+// operating range (which never holds 0).
+uint8_t prepared_byte(const Settings& settings, uint8_t b);
+
 // Filters and folds the zero-ended `raw` item, blanks the omit list and, under
 // metap, replaces it by its Metaphone key. Writes the zero-ended prepared item
 // to `out` (at most kMaxPrepared bytes and the zero end; callers give

@@ -27,10 +27,40 @@ foreach(file bin/vexaro share/man/man1/vexaro.1 include/vexaro/vexaro.h
   endif()
 endforeach()
 
+# The README's complete program, pasted into a file as a user would, and
+# the output the README shows under it.
+file(READ ${SOURCE_DIR}/README.md readme)
+string(REGEX MATCH "```cpp\n(#include <vexaro/vexaro.h>[^`]*int main\\(\\)[^`]*)```\n[^`]*```text\n([^`]*)```"
+       found "${readme}")
+if(NOT found)
+  message(FATAL_ERROR "README.md shows no complete program with its output")
+endif()
+set(readme_output "${CMAKE_MATCH_2}")
+file(WRITE ${WORK_DIR}/readme_example.cpp "${CMAKE_MATCH_1}")
+
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install -B ${WORK_DIR}/consumer
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release)
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release
+    -DEXAMPLES_DIR=${SOURCE_DIR}/examples -DREADME_EXAMPLE=${WORK_DIR}/readme_example.cpp)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
 run(${WORK_DIR}/consumer/consumer)
+
+execute_process(COMMAND ${WORK_DIR}/consumer/readme_example OUTPUT_VARIABLE out
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT out STREQUAL readme_output)
+  message(FATAL_ERROR "the README's program printed (${status}):\n${out}\nnot:\n${readme_output}")
+endif()
+
+# The example built against the install writes what the tree's own build does.
+function(match_output program result)
+  execute_process(COMMAND ${program} "Jon Smith" 500 INPUT_FILE ${SOURCE_DIR}/examples/names.txt
+                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
+  set(${result} "${status}:${out}" PARENT_SCOPE)
+endfunction()
+match_output(${WORK_DIR}/consumer/vexaro_match installed)
+match_output(${BUILD_DIR}/vexaro_match built)
+if(NOT installed STREQUAL built OR NOT installed MATCHES "^0:best: ")
+  message(FATAL_ERROR "the installed tree's example differs:\n${installed}\n---\n${built}")
+endif()
 
 # The installed program writes what the built one writes.
 function(program_output program result)

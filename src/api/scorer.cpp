@@ -1,0 +1,68 @@
+// The cached scorer of the library, and the record statistics it is given.
+#include <vexaro/vexaro.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "api/api_internal.h"
+#include "engine/reference_scorer.h"
+
+namespace vexaro {
+
+void Statistics::add(const Options& options, std::string_view record) {
+  check_record(record, "record");
+  RecordStats bytes;
+  bytes.Minbyt = min_byte;
+  bytes.Maxbyt = max_byte;
+  count_bytes(OptionsAccess::settings(options), bytes,
+              reinterpret_cast<const uint8_t*>(record.data()), record.size());
+  min_byte = bytes.Minbyt;
+  max_byte = bytes.Maxbyt;
+  ++records;
+  stored_bytes += std::min<std::size_t>(record.size(), max_record_length);
+}
+
+Statistics Statistics::of(const Options& options, const std::vector<std::string>& records) {
+  Statistics statistics;
+  for (const std::string& record : records) statistics.add(options, record);
+  return statistics;
+}
+
+RecordStats record_stats(const Statistics& statistics) {
+  RecordStats stats;
+  stats.Minbyt = statistics.min_byte;
+  stats.Maxbyt = statistics.max_byte;
+  if (statistics.records > 0) {
+    const auto mean = static_cast<int32_t>(statistics.stored_bytes / statistics.records);
+    stats.Linza = 1;
+    stats.Slinlensum = mean;
+    stats.Smeanlen2 = 2 * mean;
+  }
+  return stats;
+}
+
+struct Scorer::Impl {
+  Impl(const Options& options, std::string_view reference, const Statistics& statistics)
+      : options(options),
+        scorer(OptionsAccess::settings(this->options), record_stats(statistics), reference) {}
+  Options options;  // holds the settings the scorer reads
+  ReferenceScorer scorer;
+};
+
+Scorer::Scorer(const Options& options, std::string_view reference, const Statistics& statistics) {
+  check_record(reference, "reference");
+  impl_ = std::make_unique<Impl>(options, reference, statistics);
+}
+
+Scorer::~Scorer() = default;
+Scorer::Scorer(Scorer&&) noexcept = default;
+Scorer& Scorer::operator=(Scorer&&) noexcept = default;
+
+int Scorer::score(std::string_view candidate) { return score(candidate, INT32_MIN); }
+
+int Scorer::score(std::string_view candidate, int cutoff) {
+  check_record(candidate, "candidate");
+  return impl_->scorer.score(candidate, cutoff);
+}
+
+}  // namespace vexaro

@@ -1,0 +1,100 @@
+#include "engine/reference_scorer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/grams.h"
+#include "scoring/score_formula.h"
+
+namespace vexaro {
+namespace {
+
+// The record's stored bytes, zero-ended, in `out`; returns its stored length.
+int32_t store(std::string_view record, uint8_t* out) {
+  const size_t length = std::min<size_t>(record.size(), kMaxRecordLength);
+  std::memcpy(out, record.data(), length);
+  out[length] = 0;
+  return static_cast<int32_t>(length);
+}
+
+// Per q-gram window of the item its filter bit, or GramFilter::kBits where
+// it holds a blank.
+void filter_bits(ItemView item, uint16_t* bits) {
+  for_each_window(item, [&](int32_t start, bool clean) {
+    bits[start] = clean ? static_cast<uint16_t>(gram_bit(item.bytes + start)) : GramFilter::kBits;
+  });
+}
+
+}  // namespace
+
+ReferenceScorer::ReferenceScorer(const Settings& settings, const RecordStats& stats,
+                                 std::string_view reference, PairScorer::Use use)
+    : settings_(settings), stats_(stats), pair_(settings, stats_, use) {
+  // prepare_item's filter and fold, as a table.
+  bytewise_ = !settings.omitnr && !settings.metap;
+  for (int b = 1; b < 256; ++b)
+    prepared_byte_[b] = prepared_byte(settings, static_cast<uint8_t>(b));
+  Sleni_ = store(reference, raw_.data());
+  rewrite_control_bytes(raw_.data(), raw_.data());
+  const int32_t length =
+      prepare_item(settings, working_start(settings, raw_.data()), reference_.data());
+  reference_view_ = {reference_.data(), length};
+  signature_ = sign(settings, reference_view_);
+  const auto& bits = signature_.grams.bits;
+  std::copy(bits.begin(), bits.end(), reference_grams_.begin());
+}
+
+// The candidate as the scorer compares it: cut to the stored length, from
+// its working start, prepared.
+ItemView ReferenceScorer::prepare_candidate(std::string_view candidate) {
+  store(candidate, raw_.data());
+  const uint8_t* text = working_start(settings_, raw_.data());
+  if (!bytewise_) return {candidate_.data(), prepare_item(settings_, text, candidate_.data())};
+  // Every byte is written and the count moves past the kept ones only: a
+  // test per byte would be mispredicted at every byte left out.
+  int32_t length = 0;
+  for (; *text != 0; ++text) {
+    const uint8_t byte = prepared_byte_[*text];
+    candidate_[length] = byte;
+    length += byte != 0;
+  }
+  candidate_[length] = 0;
+  return {candidate_.data(), length};
+}
+
+int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
+  const int32_t Slenj = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
+  const ItemView item = prepare_candidate(candidate);
+  // Under -b the byte-difference measure decides, -a9999 or not.
+  if (settings_.bytdif) return pair_.score(reference_view_, item, Sleni_, Slenj, cutoff);
+  if (settings_.single) {
+    return single_score(stats_, pair_.single_hit(reference_view_, item).length);
+  }
+  // Common-substring scores are never negative: a lower cutoff bounds nothing.
+  if (cutoff >= 0 && cannot_beat(item, Slenj, cutoff)) return cutoff;
+  return pair_.score(reference_view_, item, Sleni_, Slenj, cutoff);
+}
+
+// The row bounds' tests for one candidate: its length, then the bytes of
+// it that q-grams of the reference cover, or without q-grams the bytes the
+// two share by value.
+bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t Slenj, int32_t cutoff) {
+  const PairLengths lengths = pair_lengths(reference_view_.length, candidate.length);
+  const uint64_t beating =
+      least_sum_beating(settings_, stats_, cutoff, lengths.LA, lengths.LB, Sleni_, Slenj);
+  auto cannot = [&](Coverage c) { return falls_short(settings_, c, lengths.LB, beating); };
+  const int32_t most = std::min(signature_.counted, candidate.length);
+  if (cannot({most, most})) return true;
+  if (!pieces_hold_grams(settings_)) {
+    const int32_t shared = shared_bytes(signature_.counts, sign(settings_, candidate).counts);
+    return cannot({shared, shared});
+  }
+  filter_bits(candidate, window_bits_.data());
+  Coverage c = window_coverage(window_bits_.data(), candidate.length, reference_grams_.data(),
+                               settings_.adapt != 0);
+  c.covered = std::min(c.covered, most);
+  c.longest = std::min(c.longest, c.covered);
+  return cannot(c);
+}
+
+}  // namespace vexaro

@@ -1,0 +1,35 @@
+// The oracle of the library's pair scores: the literal scorer on one pair,
+// the reference rewritten as a row writes it and both records cut to their
+// stored length. Under -a9999 the pair's own longest common substring, as
+// in a row that has this one candidate.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+#include "records/record_index.h"
+#include "records/settings.h"
+#include "scoring/item.h"
+#include "scoring/literal_scorer.h"
+
+namespace vexaro::testing {
+
+inline int32_t literal_pair_score(const Settings& settings, const RecordStats& stats,
+                                  std::string_view reference, std::string_view candidate) {
+  std::array<uint8_t, kMaxRecordLength + 1> first{}, second{};
+  const auto Sleni = static_cast<int32_t>(std::min<size_t>(reference.size(), kMaxRecordLength));
+  const auto Slenj = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
+  std::memcpy(first.data(), reference.data(), Sleni);
+  std::memcpy(second.data(), candidate.data(), Slenj);
+  rewrite_control_bytes(first.data(), first.data());
+  auto scorer = std::make_unique<LiteralScorer>(settings, stats);
+  scorer->start_row();
+  return scorer->simlin(working_start(settings, first.data()),
+                        working_start(settings, second.data()), Sleni, Slenj);
+}
+
+}  // namespace vexaro::testing
