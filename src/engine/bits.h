@@ -48,6 +48,19 @@ inline int32_t first_clear_bit(const uint64_t* bits, int32_t from, int32_t to) {
   return -1;
 }
 
+// The first index in [from, to) whose bit is set, or -1.
+inline int32_t first_set_bit(const uint64_t* bits, int32_t from, int32_t to) {
+  for (int32_t i = from; i < to;) {
+    const uint64_t set = bits[i >> 6] >> (i & 63);
+    if (set != 0) {
+      const int32_t found = i + __builtin_ctzll(set);
+      return found < to ? found : -1;
+    }
+    i = ((i >> 6) + 1) << 6;
+  }
+  return -1;
+}
+
 // Per 64 values, the bits of those that are not zero.
 void nonzero_bits(const int32_t* values, int32_t n, uint64_t* bits);
 

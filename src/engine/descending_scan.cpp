@@ -35,17 +35,27 @@ int32_t DescendingScan::score(const ArrangedPair& a, const MatchingStatistics& s
       return score_of(bound);
     take_waiting(L);
     for (const int32_t P : taken_) {
-      if (((alive_[P >> 6] >> (P & 63)) & 1) == 0) continue;  // a hit of this length took it
-      // A blank in the window: windows from P up to the blank may still hit.
+      const int32_t last = run_last_[P], end = run_end_[P];
+      // A hit of this length took the run's first start: the rest waits on.
+      if (((alive_[P >> 6] >> (P & 63)) & 1) == 0) {
+        if (const int32_t next = first_set_bit(alive_.data(), P + 1, last + 1); next >= 0)
+          wait(next, last, end);
+        continue;
+      }
+      // A blank in the window: the windows of the run's starts before it
+      // now end there; those after it still end where they did.
       if (const int32_t blank = first_clear_bit(alive_.data(), P, P + L); blank >= 0) {
-        wait(P, blank - P);
+        wait(P, std::min(last, blank - 1), blank);
+        if (blank < last) wait(blank + 1, last, end);
         continue;
       }
       const WindowFound found = lookup.find(a, P, L);
       if (found.at < 0) {
-        wait(P, std::min(found.longest, L - 1));
+        wait(P, P, P + std::min(found.longest, L - 1));
+        if (P < last) wait(P + 1, last, end);
         continue;
       }
+      // The hit takes the whole run: every window of it lies inside.
       match_sum += hit_increment(settings_, L, P, found.at, LA, LB);
       lookup.blank(found.at, L);
       clear_bits(alive_.data(), P, P + L);
@@ -55,33 +65,44 @@ int32_t DescendingScan::score(const ArrangedPair& a, const MatchingStatistics& s
   return score_of(match_sum);
 }
 
-// Each start's longest window; the pattern's unblanked bytes, which are
-// alive; and the bytes the windows cover, each adding what it reaches
-// beyond those before.
+// Each start's longest window, gathered into runs of starts whose windows
+// end at the same byte; the pattern's unblanked bytes, which are alive; and
+// the bytes the windows cover, each run adding what it reaches beyond
+// those before.
 int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, const MatchingStatistics& stats,
                                         int32_t start) {
   const int32_t LA = a.pattern.length;
   std::fill_n(first_waiting_.begin(), kLengthWords, 0);
-  std::fill_n(lowered_waiting_.begin(), kLengthWords, 0);
+  std::fill_n(later_waiting_.begin(), kLengthWords, 0);
   nonzero_bits(stats.blank_free.data(), LA, alive_.data());
-  int32_t covered = 0;
-  for (int32_t P = 0, reach = 0; P < LA; ++P) {
-    const int32_t L = stats.longest_window(P, start);
-    if (L < minscan_) continue;
+  int32_t covered = 0, reach = 0;
+  for (int32_t P = 0; P < LA;) {
+    const int32_t end = P + stats.longest_window(P, start);
+    if (end - P < minscan_) {
+      ++P;
+      continue;
+    }
+    int32_t last = P;
+    while (last + 1 < LA && last + 1 <= end - minscan_ &&
+           last + 1 + stats.longest_window(last + 1, start) == end)
+      ++last;
+    run_last_[P] = last;
+    run_end_[P] = end;
+    const int32_t L = end - P;
     const uint64_t bit = uint64_t{1} << (L & 63);
     first_next_[P] = (first_waiting_[L >> 6] & bit) != 0 ? first_head_[L] : -1;
     first_head_[L] = P;
     first_waiting_[L >> 6] |= bit;
-    const int32_t from = std::max(reach, P);
-    reach = std::max(from, P + L);
-    covered += reach - from;
+    covered += std::max(0, end - std::max(reach, P));
+    reach = std::max(reach, end);
+    P = last + 1;
   }
   return covered;
 }
 
 int32_t DescendingScan::next_length(int32_t below) const {
   for (int32_t w = below >> 6; w >= 0; --w) {
-    uint64_t bits = first_waiting_[w] | lowered_waiting_[w];
+    uint64_t bits = first_waiting_[w] | later_waiting_[w];
     if (w == below >> 6)
       bits &= (below & 63) == 63 ? ~uint64_t{0} : (uint64_t{2} << (below & 63)) - 1;
     if (bits != 0) return w * 64 + 63 - __builtin_clzll(bits);
@@ -97,22 +118,25 @@ void DescendingScan::take_waiting(int32_t L) {
     std::reverse(taken_.begin(), taken_.end());  // listed from the first start on
     first_waiting_[L >> 6] &= ~bit;
   }
-  if ((lowered_waiting_[L >> 6] & bit) != 0) {
-    const size_t listed = taken_.size();
-    for (int32_t P = lowered_head_[L]; P >= 0; P = lowered_next_[P]) taken_.push_back(P);
-    lowered_waiting_[L >> 6] &= ~bit;
-    std::sort(taken_.begin() + static_cast<std::ptrdiff_t>(listed), taken_.end());
-    std::inplace_merge(taken_.begin(), taken_.begin() + static_cast<std::ptrdiff_t>(listed),
-                       taken_.end());
+  if ((later_waiting_[L >> 6] & bit) != 0) {
+    const auto listed = static_cast<std::ptrdiff_t>(taken_.size());
+    for (int32_t P = later_head_[L]; P >= 0; P = later_next_[P]) taken_.push_back(P);
+    later_waiting_[L >> 6] &= ~bit;
+    std::sort(taken_.begin() + listed, taken_.end());
+    std::inplace_merge(taken_.begin(), taken_.begin() + listed, taken_.end());
   }
 }
 
-void DescendingScan::wait(int32_t P, int32_t L) {
-  if (L < minscan_) return;
+void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
+  last = std::min(last, end - minscan_);  // starts with shorter windows count nothing
+  if (last < first) return;
+  run_last_[first] = last;
+  run_end_[first] = end;
+  const int32_t L = end - first;
   const uint64_t bit = uint64_t{1} << (L & 63);
-  lowered_next_[P] = (lowered_waiting_[L >> 6] & bit) != 0 ? lowered_head_[L] : -1;
-  lowered_head_[L] = P;
-  lowered_waiting_[L >> 6] |= bit;
+  later_next_[first] = (later_waiting_[L >> 6] & bit) != 0 ? later_head_[L] : -1;
+  later_head_[L] = first;
+  later_waiting_[L >> 6] |= bit;
 }
 
 template int32_t DescendingScan::score(const ArrangedPair&, const MatchingStatistics&,

@@ -11,6 +11,12 @@
 // the order of the byte-by-byte scan: a length where no start waits has no
 // hit to find. It stops once the match sum plus what the unmatched bytes
 // could still add cannot beat the caller's threshold.
+//
+// Starts whose windows all end at the same byte wait as one run, at the
+// length of its first: the starts of one occurring piece form such a run,
+// and when the first one's window hits it takes the whole run with it. A
+// run gives up its first start only when that start's window misses, so
+// two near-identical items cost a few runs, not a start per byte.
 #pragma once
 
 #include <array>
@@ -35,26 +41,31 @@ class DescendingScan {
                 int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
 
  private:
-  // Lists each start at its longest window; returns the bytes those
-  // windows cover, the most that hits can take.
+  // Lists the runs of starts at their longest windows; returns the bytes
+  // those windows cover, the most that hits can take.
   int32_t wait_at_longest(const ArrangedPair& a, const MatchingStatistics& stats, int32_t start);
-  // The longest length at or below `below` where some start waits, or 0.
+  // The longest length at or below `below` where some run waits, or 0.
   int32_t next_length(int32_t below) const;
-  // The starts waiting at length L, in pattern order; the length is left empty.
+  // The first starts of the runs waiting at length L, in pattern order; the
+  // length is left empty.
   void take_waiting(int32_t L);
-  // P waits at length L now, a start taken from a longer one.
-  void wait(int32_t P, int32_t L);
+  // The run of starts `first` to `last`, whose windows end before `end`,
+  // waits at the length of its first, unless that is below the shortest.
+  void wait(int32_t first, int32_t last, int32_t end);
 
   const Settings& settings_;
   const RecordStats& stats_;
   const int32_t minscan_;
-  // Per length, the starts waiting there: those listed at the start, last
-  // first, and those lowered to it since, in any order. A length's list is
-  // valid while its bit is set.
+  // Per first start of a waiting run: its last start, and the byte its
+  // windows end before.
+  std::array<int32_t, kItemRoom> run_last_, run_end_;
+  // Per length, the runs waiting there: those listed at the start, last
+  // first, and those that waited again since, in any order. A length's
+  // list is valid while its bit is set.
   static constexpr int kLengthWords = kItemWords;
-  std::array<int32_t, kItemRoom> first_head_, first_next_, lowered_head_, lowered_next_;
-  std::array<uint64_t, kLengthWords> first_waiting_, lowered_waiting_;
-  std::vector<int32_t> taken_;  // the starts of the length being scanned
+  std::array<int32_t, kItemRoom> first_head_, first_next_, later_head_, later_next_;
+  std::array<uint64_t, kLengthWords> first_waiting_, later_waiting_;
+  std::vector<int32_t> taken_;  // the runs of the length being scanned
   // The pattern bytes not yet blanked.
   std::array<uint64_t, kItemWords> alive_;
 };
