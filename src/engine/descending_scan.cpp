@@ -74,7 +74,7 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, const MatchingSta
   const int32_t LA = a.pattern.length;
   std::fill_n(first_waiting_.begin(), kLengthWords, 0);
   std::fill_n(later_waiting_.begin(), kLengthWords, 0);
-  nonzero_bits(stats.blank_free.data(), LA, alive_.data());
+  stats.alive_bits(LA, alive_.data());
   int32_t covered = 0, reach = 0;
   for (int32_t P = 0; P < LA;) {
     const int32_t end = P + stats.longest_window(P, start);

@@ -1,8 +1,16 @@
 #include "engine/matching_statistics.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "engine/bits.h"
+
 namespace vexaro {
 
 void MatchingStatistics::measure_blank_free(ItemView pattern) {
+  // Without an omit list no prepared item holds a blank but an empty one.
+  has_blank = std::memchr(pattern.bytes, kBlank, pattern.length) != nullptr;
+  if (!has_blank) return;
   blank_free[pattern.length] = 0;
   for (int32_t P = pattern.length - 1, run = 0; P >= 0; --P) {
     run = pattern.bytes[P] == kBlank ? 0 : run + 1;
@@ -10,10 +18,20 @@ void MatchingStatistics::measure_blank_free(ItemView pattern) {
   }
 }
 
+void MatchingStatistics::alive_bits(int32_t LA, uint64_t* bits) const {
+  if (has_blank) {
+    nonzero_bits(blank_free.data(), LA, bits);
+    return;
+  }
+  std::fill_n(bits, LA / 64, ~uint64_t{0});
+  if (LA % 64 != 0) bits[LA / 64] = (uint64_t{1} << (LA % 64)) - 1;
+}
+
 // The longest piece from P ends at the last i whose longest occurring piece
 // ending at i starts at or before P. Those starts never decrease, so each i
 // is marked at its start (a later i overwrites an earlier one), and the
 // last i up to P is a running maximum; i = P - 1 starts at P at the latest.
+// Branch-free: pieces change length unpredictably.
 int32_t MatchingStatistics::starts_from_ends(int32_t LA) {
   int32_t* last_end = start_len.data();
   std::fill_n(last_end, LA + 1, -1);

@@ -22,15 +22,20 @@ struct MatchingStatistics {
   // Longest occurring piece ending at each byte, and its automaton state,
   // when an automaton of the searched item made them.
   std::array<int32_t, kItemRoom> end_len, end_state;
-  // Unblanked run from each start; zeroed once, as it is read 64 at a time.
+  // Unblanked run from each start, when the pattern holds a blank; zeroed
+  // once, as it is read 64 at a time.
   std::array<int32_t, kItemWords * 64> blank_free{};
+  bool has_blank = false;
 
   void measure_blank_free(ItemView pattern);
+  // The pattern bytes that are not blank, as bits.
+  void alive_bits(int32_t LA, uint64_t* bits) const;
   // start_len from end_len, over a pattern of LA bytes; returns the longest.
   int32_t starts_from_ends(int32_t LA);
   // The longest window from P that can hit, given the scan's start length.
   int32_t longest_window(int32_t P, int32_t start) const {
-    return std::min({start_len[P], blank_free[P], start});
+    const int32_t longest = std::min(start_len[P], start);
+    return has_blank ? std::min(longest, blank_free[P]) : longest;
   }
 };
 
