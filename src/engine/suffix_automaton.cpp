@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/bits.h"
+
 namespace vexaro {
 
 SuffixAutomaton::SuffixAutomaton() { symbol_.fill(-1); }
@@ -36,6 +38,7 @@ void SuffixAutomaton::build(ItemView searched) {
   auto new_state = [&](int32_t length, int32_t first_end) {
     len_[states_] = length;
     first_end_[states_] = first_end;
+    prefix_at_[states_] = -1;
     std::fill_n(edges(states_), row, int16_t{-1});
     return states_++;
   };
@@ -48,6 +51,7 @@ void SuffixAutomaton::build(ItemView searched) {
     const int32_t c = symbol_[searched.bytes[i]];
     const int32_t cur = new_state(len_[last] + 1, i);
     prefix_state_[i] = cur;
+    prefix_at_[cur] = i;
     int32_t p = last;
     for (; p != -1 && edges(p)[c] < 0; p = link_[p]) edges(p)[c] = static_cast<int16_t>(cur);
     if (p == -1) {
@@ -73,27 +77,55 @@ void SuffixAutomaton::build(ItemView searched) {
 // piece, an earlier one a shorter piece of the same end.
 template <class Visit>
 void SuffixAutomaton::walk(ItemView text, Visit&& visit) const {
-  int32_t state = 0, length = 0;
   if (walk_ready_) {
     walk_in_halves(text, visit);
     return;
   }
-  for (int32_t i = 0; i < text.length; ++i) {
-    const uint8_t c = text.bytes[i];
-    int32_t next = transition(state, c);
-    while (next == -1 && state != 0) {
-      state = link_[state];
-      length = len_[state];
-      next = transition(state, c);
+  const bool follows = item_length_ >= kFollowItem;
+  Walker w;
+  for (w.at = 0; w.at < text.length;) {
+    const uint8_t c = text.bytes[w.at];
+    int32_t next = transition(w.state, c);
+    while (next == -1 && w.state != 0) {
+      w.state = link_[w.state];
+      w.length = len_[w.state];
+      next = transition(w.state, c);
     }
     if (next == -1) {
-      length = 0;
+      w.length = 0;
     } else {
-      state = next;
-      ++length;
+      w.state = next;
+      ++w.length;
     }
-    visit(i, state, length);
+    visit(w.at++, w.state, w.length);
+    if (follows && w.length >= kFollowFrom && w.at >= w.next_follow)
+      w = follow_item(text, text.length, w, visit);
   }
+}
+
+// A walk that stands in a prefix state of the item, with a piece long
+// enough to be worth it, follows the item itself while the text agrees
+// with it, 8 bytes a compare: each step there goes to the next prefix state
+// and the piece grows by one. Near-identical long items are walked in a few
+// such stretches, without a table load per byte; the table of a short item
+// stays in the nearest cache, where following would gain nothing.
+template <class Visit>
+SuffixAutomaton::Walker SuffixAutomaton::follow_item(ItemView text, int32_t stop, Walker w,
+                                                     Visit&& visit) const {
+  if (w.at >= stop) return w;
+  const int32_t j = prefix_at_[w.state];
+  const int32_t agree = j < 0 ? 0
+                              : common_prefix(text.bytes + w.at, item_.data() + j + 1,
+                                              std::min(stop - w.at, item_length_ - j - 1));
+  // A piece that repeats in the item, or a stretch that ends at once, is
+  // not tried again for a while: following it would cost more than it saves.
+  if (agree < kFollowFrom) w.next_follow = w.at + kFollowFrom;
+  for (int32_t t = 1; t <= agree; ++t) visit(w.at + t - 1, prefix_state_[j + t], w.length + t);
+  if (agree == 0) return w;
+  w.at += agree;
+  w.state = prefix_state_[j + agree];
+  w.length += agree;
+  return w;
 }
 
 // Each step of a completed walk waits on the load of the step before, so
@@ -104,35 +136,40 @@ void SuffixAutomaton::walk(ItemView text, Visit&& visit) const {
 template <class Visit>
 void SuffixAutomaton::walk_in_halves(ItemView text, Visit&& visit) const {
   const size_t columns = static_cast<size_t>(sigma_) + 1;
-  auto step = [&](int32_t& state, int32_t& length, uint8_t byte) {
-    const uint32_t next = walk_[state * columns + column_[byte]];
-    state = static_cast<int32_t>(next & 0xFFFF);
+  auto step = [&](Walker& w) {
+    const uint32_t next = walk_[w.state * columns + column_[text.bytes[w.at]]];
+    w.state = static_cast<int32_t>(next & 0xFFFF);
     const uint32_t reset = next >> 16;
-    length = reset == kKeepLength ? length + 1 : static_cast<int32_t>(reset);
+    w.length = reset == kKeepLength ? w.length + 1 : static_cast<int32_t>(reset);
+    visit(w.at++, w.state, w.length);
   };
   const int32_t n = text.length;
-  int32_t state = 0, length = 0;
+  Walker first;
   if (n < kHalvedWalk) {
-    for (int32_t i = 0; i < n; ++i) {
-      step(state, length, text.bytes[i]);
-      visit(i, state, length);
-    }
+    while (first.at < n) step(first);
     return;
   }
   const int32_t middle = n / 2;
-  int32_t later_state = 0, later_length = 0;
-  for (int32_t i = 0; i < n - middle; ++i) {
-    if (i < middle) {
-      step(state, length, text.bytes[i]);
-      visit(i, state, length);
+  Walker later;
+  later.at = middle;
+  if (item_length_ < kFollowItem) {
+    // In lockstep: the two walks' loads overlap.
+    while (later.at < n) {
+      if (first.at < middle) step(first);
+      step(later);
     }
-    step(later_state, later_length, text.bytes[middle + i]);
-    visit(middle + i, later_state, later_length);
+  } else {
+    auto advance = [&](Walker& w, int32_t stop) {
+      step(w);
+      if (w.length >= kFollowFrom && w.at >= w.next_follow) [[unlikely]]
+        w = follow_item(text, stop, w, visit);
+    };
+    while (first.at < middle || later.at < n) {
+      if (first.at < middle) advance(first, middle);
+      if (later.at < n) advance(later, n);
+    }
   }
-  for (int32_t i = middle; i < n && length > i - middle; ++i) {
-    step(state, length, text.bytes[i]);
-    visit(i, state, length);
-  }
+  while (first.at < n && first.length > first.at - middle) step(first);
 }
 
 // Per state and byte, where the walk goes: along the transition if there

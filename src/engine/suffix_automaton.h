@@ -39,13 +39,24 @@ class SuffixAutomaton {
  private:
   int32_t transition(int32_t state, uint8_t byte) const;
   void order_states();
+  struct Walker {
+    int32_t at = 0;  // the next text byte
+    int32_t state = 0, length = 0;
+    int32_t next_follow = 0;  // where following the item may be tried next
+  };
   template <class Visit>
   void walk(ItemView text, Visit&& visit) const;
   template <class Visit>
   void walk_in_halves(ItemView text, Visit&& visit) const;
+  // Takes and gives the walker by value, which keeps a walk's state in
+  // registers.
+  template <class Visit>
+  Walker follow_item(ItemView text, int32_t stop, Walker w, Visit&& visit) const;
 
   static constexpr int kStates = 2 * kItemRoom;
   static constexpr int32_t kHalvedWalk = 256;      // texts this long are walked in two halves
+  static constexpr int32_t kFollowFrom = 12;       // pieces this long follow the item
+  static constexpr int32_t kFollowItem = 256;       // in items this long
   static constexpr uint32_t kKeepLength = 0xFFFF;  // in the walk table: the length grows by one
 
   // The arrays without an initializer are written before they are read, so
@@ -59,8 +70,11 @@ class SuffixAutomaton {
   int32_t states_ = 0;
   std::array<uint8_t, kItemRoom> item_;  // the item the automaton was built for
   int32_t item_length_ = -1;
-  // The prefix states, and the states by length, made when first needed.
+  // Per item byte, the state of the prefix that ends there; per state, the
+  // byte whose prefix it is, or -1.
   std::array<int32_t, kItemRoom> prefix_state_;
+  std::array<int32_t, kStates> prefix_at_;
+  // The states by length, made when first needed.
   std::array<int32_t, kStates> by_state_length_;
   // The same in that order: each state's place, its link's place and
   // length, and each prefix state's place.
