@@ -41,6 +41,7 @@ int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& s
     lcs = std::max(lcs, stats.start_len[i]);
     window_at_[i] = kUnmade;
   }
+  stats.starts_made = true;
   windows_used_ = 0;
   return lcs;
 }

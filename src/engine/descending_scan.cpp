@@ -15,9 +15,8 @@ DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stat
 }
 
 template <class Lookup>
-int32_t DescendingScan::score(const ArrangedPair& a, const MatchingStatistics& stats,
-                              Lookup& lookup, int32_t start, int32_t Sleni, int32_t Slenj,
-                              int32_t threshold) {
+int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup,
+                              int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold) {
   const int32_t LA = a.pattern.length, LB = a.searched.length;
   auto score_of = [&](uint64_t sum) {
     return final_score(settings_, stats_, sum, LA, LB, Sleni, Slenj);
@@ -65,27 +64,17 @@ int32_t DescendingScan::score(const ArrangedPair& a, const MatchingStatistics& s
   return score_of(match_sum);
 }
 
-// Each start's longest window, gathered into runs of starts whose windows
-// end at the same byte; the pattern's unblanked bytes, which are alive; and
-// the bytes the windows cover, each run adding what it reaches beyond
-// those before.
-int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, const MatchingStatistics& stats,
+// The runs of starts at their longest windows; the pattern's unblanked
+// bytes, which are alive; and the bytes the windows cover, each run adding
+// what it reaches beyond those before.
+int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistics& stats,
                                         int32_t start) {
   const int32_t LA = a.pattern.length;
   std::fill_n(first_waiting_.begin(), kLengthWords, 0);
   std::fill_n(later_waiting_.begin(), kLengthWords, 0);
   stats.alive_bits(LA, alive_.data());
   int32_t covered = 0, reach = 0;
-  for (int32_t P = 0; P < LA;) {
-    const int32_t end = P + stats.longest_window(P, start);
-    if (end - P < minscan_) {
-      ++P;
-      continue;
-    }
-    int32_t last = P;
-    while (last + 1 < LA && last + 1 <= end - minscan_ &&
-           last + 1 + stats.longest_window(last + 1, start) == end)
-      ++last;
+  stats.for_each_run(LA, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
     run_last_[P] = last;
     run_end_[P] = end;
     const int32_t L = end - P;
@@ -95,8 +84,7 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, const MatchingSta
     first_waiting_[L >> 6] |= bit;
     covered += std::max(0, end - std::max(reach, P));
     reach = std::max(reach, end);
-    P = last + 1;
-  }
+  });
   return covered;
 }
 
@@ -139,11 +127,11 @@ void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
   later_waiting_[L >> 6] |= bit;
 }
 
-template int32_t DescendingScan::score(const ArrangedPair&, const MatchingStatistics&,
-                                       NarrowBitLookup&, int32_t, int32_t, int32_t, int32_t);
-template int32_t DescendingScan::score(const ArrangedPair&, const MatchingStatistics&,
-                                       WideBitLookup&, int32_t, int32_t, int32_t, int32_t);
-template int32_t DescendingScan::score(const ArrangedPair&, const MatchingStatistics&,
-                                       AutomatonLookup&, int32_t, int32_t, int32_t, int32_t);
+template int32_t DescendingScan::score(const ArrangedPair&, MatchingStatistics&, NarrowBitLookup&,
+                                       int32_t, int32_t, int32_t, int32_t);
+template int32_t DescendingScan::score(const ArrangedPair&, MatchingStatistics&, WideBitLookup&,
+                                       int32_t, int32_t, int32_t, int32_t);
+template int32_t DescendingScan::score(const ArrangedPair&, MatchingStatistics&, AutomatonLookup&,
+                                       int32_t, int32_t, int32_t, int32_t);
 
 }  // namespace vexaro

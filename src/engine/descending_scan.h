@@ -37,13 +37,13 @@ class DescendingScan {
   // The literal scan's score when it is above `threshold`; otherwise some
   // value not above it. `lookup` knows the searched item (see window_lookup.h).
   template <class Lookup>
-  int32_t score(const ArrangedPair& a, const MatchingStatistics& stats, Lookup& lookup,
-                int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold);
+  int32_t score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup, int32_t start,
+                int32_t Sleni, int32_t Slenj, int32_t threshold);
 
  private:
   // Lists the runs of starts at their longest windows; returns the bytes
   // those windows cover, the most that hits can take.
-  int32_t wait_at_longest(const ArrangedPair& a, const MatchingStatistics& stats, int32_t start);
+  int32_t wait_at_longest(const ArrangedPair& a, MatchingStatistics& stats, int32_t start);
   // The longest length at or below `below` where some run waits, or 0.
   int32_t next_length(int32_t below) const;
   // The first starts of the runs waiting at length L, in pattern order; the

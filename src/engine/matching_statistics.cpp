@@ -32,17 +32,16 @@ void MatchingStatistics::alive_bits(int32_t LA, uint64_t* bits) const {
 // is marked at its start (a later i overwrites an earlier one), and the
 // last i up to P is a running maximum; i = P - 1 starts at P at the latest.
 // Branch-free: pieces change length unpredictably.
-int32_t MatchingStatistics::starts_from_ends(int32_t LA) {
+void MatchingStatistics::ensure_starts(int32_t LA) {
+  if (starts_made) return;
+  starts_made = true;
   int32_t* last_end = start_len.data();
   std::fill_n(last_end, LA + 1, -1);
   for (int32_t i = 0; i < LA; ++i) last_end[i - end_len[i] + 1] = i;
-  int32_t lcs = 0;
   for (int32_t P = 0, end = -1; P < LA; ++P) {
     end = std::max(end, last_end[P]);
     start_len[P] = end - P + 1;
-    lcs = std::max(lcs, start_len[P]);
   }
-  return lcs;
 }
 
 }  // namespace vexaro

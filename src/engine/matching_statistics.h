@@ -17,10 +17,13 @@ inline constexpr int kItemRoom = kMaxPrepared + 8;
 inline constexpr int kItemWords = (kItemRoom + 63) / 64;
 
 struct MatchingStatistics {
-  // Longest occurring piece from each start.
+  // Longest occurring piece from each start: made by the bit lookups, and
+  // from end_len when asked (ensure_starts).
   std::array<int32_t, kItemRoom> start_len;
+  bool starts_made = false;
   // Longest occurring piece ending at each byte, and its automaton state,
-  // when an automaton of the searched item made them.
+  // when an automaton made them (end_state only when it is the searched
+  // item's).
   std::array<int32_t, kItemRoom> end_len, end_state;
   // Unblanked run from each start, when the pattern holds a blank; zeroed
   // once, as it is read 64 at a time.
@@ -30,13 +33,81 @@ struct MatchingStatistics {
   void measure_blank_free(ItemView pattern);
   // The pattern bytes that are not blank, as bits.
   void alive_bits(int32_t LA, uint64_t* bits) const;
-  // start_len from end_len, over a pattern of LA bytes; returns the longest.
-  int32_t starts_from_ends(int32_t LA);
+  // start_len from end_len, over a pattern of LA bytes, unless made.
+  void ensure_starts(int32_t LA);
   // The longest window from P that can hit, given the scan's start length.
   int32_t longest_window(int32_t P, int32_t start) const {
     const int32_t longest = std::min(start_len[P], start);
     return has_blank ? std::min(longest, blank_free[P]) : longest;
   }
+
+  // Calls visit(first, last, end) for runs of window starts, first to last,
+  // whose longest window ends before `end`, in order of their starts; every
+  // start whose longest window has `shortest` bytes or more is in one.
+  template <class Visit>
+  void for_each_run(int32_t LA, int32_t start, int32_t shortest, Visit&& visit);
+  static constexpr int32_t kRunsFromEnds = 256;  // patterns this long take runs from the ends
+
+ private:
+  template <class Visit>
+  void runs_from_starts(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
+  template <class Visit>
+  void runs_from_ends(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
 };
+
+template <class Visit>
+void MatchingStatistics::for_each_run(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) {
+  // Short patterns have many short pieces: a pass over the starts is cheaper.
+  if (starts_made || has_blank || LA < kRunsFromEnds) {
+    ensure_starts(LA);
+    runs_from_starts(LA, start, shortest, visit);
+  } else {
+    runs_from_ends(LA, start, shortest, visit);
+  }
+}
+
+// Each start's longest window; a run goes on while the windows end at the
+// same byte.
+template <class Visit>
+void MatchingStatistics::runs_from_starts(int32_t LA, int32_t start, int32_t shortest,
+                                          Visit&& visit) const {
+  for (int32_t P = 0; P < LA;) {
+    const int32_t end = P + longest_window(P, start);
+    if (end - P < shortest) {
+      ++P;
+      continue;
+    }
+    int32_t last = P;
+    while (last + 1 < LA && last + 1 <= end - shortest &&
+           last + 1 + longest_window(last + 1, start) == end)
+      ++last;
+    visit(P, last, end);
+    P = last + 1;
+  }
+}
+
+// The pieces ending at consecutive bytes that start at the same byte s
+// form a group; the last of them ends before e. Every start from s up to
+// the next group's start has its longest piece end before e (the starts of
+// pieces never decrease), so each group gives one run, without a pass over
+// the starts. Near-identical items have a few groups. Starts whose piece is
+// longer than the start length wait each at that length on their own.
+template <class Visit>
+void MatchingStatistics::runs_from_ends(int32_t LA, int32_t start, int32_t shortest,
+                                        Visit&& visit) const {
+  int32_t i = 0;
+  while (i < LA) {
+    const int32_t s = i - end_len[i] + 1;
+    while (i + 1 < LA && i + 1 - end_len[i + 1] + 1 == s) ++i;
+    const int32_t end = i + 1;
+    const int32_t next = i + 1 < LA ? i + 2 - end_len[i + 1] : LA;
+    const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
+    if (start >= shortest) {
+      for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);
+    }
+    if (first <= last) visit(first, last, end);
+    ++i;
+  }
+}
 
 }  // namespace vexaro

@@ -54,6 +54,7 @@ int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni,
 SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
   const ArrangedPair a = arrange(reference, candidate);
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, statistics(a));
+  statistics_.ensure_starts(a.pattern.length);
   SingleHit hit;
   for (int32_t P = 0; P < a.pattern.length; ++P) {
     const int32_t longest = statistics_.longest_window(P, start);

@@ -208,7 +208,8 @@ int32_t SuffixAutomaton::statistics_of(ItemView pattern, MatchingStatistics& sta
     stats.end_len[i] = length;
     stats.end_state[i] = state;
   });
-  return stats.starts_from_ends(pattern.length);
+  stats.starts_made = false;
+  return *std::max_element(stats.end_len.begin(), stats.end_len.begin() + pattern.length);
 }
 
 // Orders the automaton's states by length, so that each comes after its
@@ -251,7 +252,8 @@ int32_t SuffixAutomaton::statistics_through(ItemView searched, MatchingStatistic
     if (found_[k] == 0) found_[k] = found_[ordered_link_[k]];
   }
   for (int32_t i = 0; i < item_length_; ++i) stats.end_len[i] = found_[prefix_order_[i]];
-  return stats.starts_from_ends(item_length_);
+  stats.starts_made = false;
+  return *std::max_element(stats.end_len.begin(), stats.end_len.begin() + item_length_);
 }
 
 int32_t SuffixAutomaton::first_occurrence(int32_t end_state, int32_t L) const {

@@ -56,7 +56,7 @@ class SuffixAutomaton {
   static constexpr int kStates = 2 * kItemRoom;
   static constexpr int32_t kHalvedWalk = 256;      // texts this long are walked in two halves
   static constexpr int32_t kFollowFrom = 12;       // pieces this long follow the item
-  static constexpr int32_t kFollowItem = 256;       // in items this long
+  static constexpr int32_t kFollowItem = 256;      // in items this long
   static constexpr uint32_t kKeepLength = 0xFFFF;  // in the walk table: the length grows by one
 
   // The arrays without an initializer are written before they are read, so
