@@ -1,6 +1,7 @@
 #include "engine/descending_scan.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
@@ -12,6 +13,8 @@ namespace vexaro {
 DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stats)
     : settings_(settings), stats_(stats), minscan_(shortest_counted(settings.MINSCAN)) {
   taken_.reserve(kItemRoom);
+  later_.reserve(kItemRoom);
+  merged_.reserve(kItemRoom);
 }
 
 template <class Lookup>
@@ -106,13 +109,20 @@ void DescendingScan::take_waiting(int32_t L) {
     std::reverse(taken_.begin(), taken_.end());  // listed from the first start on
     first_waiting_[L >> 6] &= ~bit;
   }
-  if ((later_waiting_[L >> 6] & bit) != 0) {
-    const auto listed = static_cast<std::ptrdiff_t>(taken_.size());
-    for (int32_t P = later_head_[L]; P >= 0; P = later_next_[P]) taken_.push_back(P);
-    later_waiting_[L >> 6] &= ~bit;
-    std::sort(taken_.begin() + listed, taken_.end());
-    std::inplace_merge(taken_.begin(), taken_.begin() + listed, taken_.end());
+  if ((later_waiting_[L >> 6] & bit) == 0) return;
+  later_waiting_[L >> 6] &= ~bit;
+  later_.clear();
+  for (int32_t P = later_head_[L]; P >= 0; P = later_next_[P]) later_.push_back(P);
+  std::sort(later_.begin(), later_.end());
+  if (taken_.empty()) {
+    taken_.swap(later_);
+    return;
   }
+  // Merged into the other buffer, both kept at full room: nothing is allocated.
+  merged_.clear();
+  std::merge(taken_.begin(), taken_.end(), later_.begin(), later_.end(),
+             std::back_inserter(merged_));
+  taken_.swap(merged_);
 }
 
 void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {

@@ -65,7 +65,8 @@ class DescendingScan {
   static constexpr int kLengthWords = kItemWords;
   std::array<int32_t, kItemRoom> first_head_, first_next_, later_head_, later_next_;
   std::array<uint64_t, kLengthWords> first_waiting_, later_waiting_;
-  std::vector<int32_t> taken_;  // the runs of the length being scanned
+  std::vector<int32_t> taken_;           // the runs of the length being scanned
+  std::vector<int32_t> later_, merged_;  // room to merge the two lists of a length
   // The pattern bytes not yet blanked.
   std::array<uint64_t, kItemWords> alive_;
 };

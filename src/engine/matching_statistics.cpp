@@ -5,6 +5,10 @@
 
 #include "engine/bits.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vexaro {
 
 void MatchingStatistics::measure_blank_free(ItemView pattern) {
@@ -42,6 +46,29 @@ void MatchingStatistics::ensure_starts(int32_t LA) {
     end = std::max(end, last_end[P]);
     start_len[P] = end - P + 1;
   }
+}
+
+// Compared four at a time: a piece goes on from i to i+1 when it is one
+// byte longer there.
+const uint64_t* MatchingStatistics::group_ends(int32_t LA) const {
+  const int32_t words = (LA + 63) / 64;
+  std::fill_n(group_ends_.begin(), words, 0);
+  int32_t i = 0;
+#ifdef __SSE2__
+  const __m128i one = _mm_set1_epi32(1);
+  for (; i + 4 < LA; i += 4) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&end_len[i]));
+    const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&end_len[i + 1]));
+    const __m128i goes_on = _mm_cmpeq_epi32(_mm_sub_epi32(there, here), one);
+    const uint64_t ends = ~static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(goes_on))) & 15;
+    group_ends_[i >> 6] |= ends << (i & 63);
+  }
+#endif
+  for (; i < LA; ++i) {
+    if (i + 1 == LA || end_len[i + 1] != end_len[i] + 1)
+      group_ends_[i >> 6] |= uint64_t{1} << (i & 63);
+  }
+  return group_ends_.data();
 }
 
 }  // namespace vexaro

@@ -53,6 +53,10 @@ struct MatchingStatistics {
   void runs_from_starts(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
   template <class Visit>
   void runs_from_ends(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
+  // Per byte i, a bit set where the piece ending at i+1 does not start where
+  // the one ending at i does (and at the last byte): the ends of the groups.
+  const uint64_t* group_ends(int32_t LA) const;
+  mutable std::array<uint64_t, kItemWords> group_ends_;
 };
 
 template <class Visit>
@@ -95,18 +99,19 @@ void MatchingStatistics::runs_from_starts(int32_t LA, int32_t start, int32_t sho
 template <class Visit>
 void MatchingStatistics::runs_from_ends(int32_t LA, int32_t start, int32_t shortest,
                                         Visit&& visit) const {
-  int32_t i = 0;
-  while (i < LA) {
-    const int32_t s = i - end_len[i] + 1;
-    while (i + 1 < LA && i + 1 - end_len[i + 1] + 1 == s) ++i;
-    const int32_t end = i + 1;
-    const int32_t next = i + 1 < LA ? i + 2 - end_len[i + 1] : LA;
-    const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
-    if (start >= shortest) {
-      for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);
+  const uint64_t* ends = group_ends(LA);
+  for (int32_t w = 0, s = 1 - end_len[0]; w * 64 < LA; ++w) {
+    for (uint64_t bits = ends[w]; bits != 0; bits &= bits - 1) {
+      const int32_t i = w * 64 + __builtin_ctzll(bits);  // the group's last piece
+      const int32_t end = i + 1;
+      const int32_t next = i + 1 < LA ? i + 2 - end_len[i + 1] : LA;
+      const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
+      if (start >= shortest) {
+        for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);
+      }
+      if (first <= last) visit(first, last, end);
+      s = next;
     }
-    if (first <= last) visit(first, last, end);
-    ++i;
   }
 }
 

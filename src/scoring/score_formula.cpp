@@ -2,17 +2,6 @@
 
 namespace vexaro {
 
-uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
-                       uint32_t LB) {
-  const uint32_t PA = (L / 2 + P) * 100 / LA;
-  const uint32_t PB = (H + L / 2) * 100 / LB;
-  const uint32_t D = PA > PB ? PA - PB : PB - PA;
-  const uint32_t position = 2 * L / (D / 10 + 1);
-  if (s.adapt == 0) return s.posab ? position : 2 * L;
-  const uint32_t length = L * L / (LB / s.adapt + 1);
-  return s.posab ? (position + length) / 2 : length;
-}
-
 int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t LA,
                     int32_t LB, int32_t Sleni, int32_t Slenj) {
   int64_t S = static_cast<int64_t>(match_sum * 1000);

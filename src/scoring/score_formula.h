@@ -21,9 +21,19 @@ inline PairLengths pair_lengths(int32_t a, int32_t b) {
 }
 
 // What one hit of length L at pattern start P and searched start H adds to
-// the match sum; LA and LB are the pattern and searched lengths.
-uint32_t hit_increment(const Settings& settings, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
-                       uint32_t LB);
+// the match sum; LA and LB are the pattern and searched lengths. Inline:
+// the scans add one for every hit.
+inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
+                              uint32_t LB) {
+  if (s.adapt == 0 && !s.posab) return 2 * L;
+  const uint32_t PA = (L / 2 + P) * 100 / LA;
+  const uint32_t PB = (H + L / 2) * 100 / LB;
+  const uint32_t D = PA > PB ? PA - PB : PB - PA;
+  const uint32_t position = 2 * L / (D / 10 + 1);
+  if (s.adapt == 0) return s.posab ? position : 2 * L;
+  const uint32_t length = L * L / (LB / s.adapt + 1);
+  return s.posab ? (position + length) / 2 : length;
+}
 
 // The common-substring score of a match sum. Never decreases as the match
 // sum grows, which is what lets faster engines prune with bounds of it.
