@@ -10,6 +10,10 @@
 # option sets (one set per line). LITERAL=0 skips the literal engine.
 # FAST_RUNS (default 3) is how often each fast run is repeated for its
 # time; the table shows the best, as the machine's other load only adds.
+# PEER names the peer chain (../shared/peers/build.sh PEER builds it): it
+# is timed on each input in the same run, under the first option set only,
+# as it knows no options, and the last column is its time over the fast
+# engine's on all threads.
 set -euo pipefail
 export LC_ALL=C  # a decimal point in $EPOCHREALTIME and awk
 data=$1
@@ -54,11 +58,12 @@ same() {
 
 cores=$(nproc)
 fast_runs=${FAST_RUNS:-3}
-printf '| input | N | options | literal s | fast 1 thread s | fast %s threads s | ratio | peak RSS MB | identical |\n' "$cores"
-printf '|---|---|---|---|---|---|---|---|---|\n'
+printf '| input | N | options | literal s | fast 1 thread s | fast %s threads s | ratio | peak RSS MB | identical | peer s | peer / fast |\n' "$cores"
+printf '|---|---|---|---|---|---|---|---|---|---|---|\n'
 for input in "${inputs[@]}"; do
   file=$data/$input
   lines=$(wc -l <"$file")
+  first_set=1
   while IFS= read -r options; do
     read -r -a args <<<"$options"
     literal=-
@@ -70,7 +75,13 @@ for input in "${inputs[@]}"; do
     if [[ $literal != - ]]; then same literal one || identical=NO; fi
     ratio=-
     [[ $literal == - ]] || ratio=$(awk -v a="$literal" -v b="$all" 'BEGIN { printf "%.0f", a / (b > 0.001 ? b : 0.001) }')
-    printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' "$input" "$lines" "$options" "$literal" "$one" \
-      "$all" "$ratio" "$((rss / 1024))" "$identical"
+    peer=- peer_ratio=-
+    if [[ -n ${PEER:-} && $first_set == 1 ]]; then
+      read -r peer _ < <(timed peer 1 "$fast_runs" "$PEER" "$file")
+      peer_ratio=$(awk -v a="$peer" -v b="$all" 'BEGIN { printf "%.1f", a / (b > 0.001 ? b : 0.001) }')
+    fi
+    first_set=0
+    printf '| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n' "$input" "$lines" "$options" "$literal" "$one" \
+      "$all" "$ratio" "$((rss / 1024))" "$identical" "$peer" "$peer_ratio"
   done <<<"$option_sets"
 done
