@@ -31,6 +31,20 @@ inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, uint64
 // otherwise it is the covered count.
 Coverage window_coverage(const uint16_t* bits, int32_t length, const uint64_t* grams, bool runs);
 
+// How a lane's candidate-side coverage fared in a row: a bound that keeps
+// letting everything through (versions of one text, say) is not worth its
+// pass over the candidate, and is no longer asked in that row. Leaving a
+// bound out never changes a result, only what is scored exactly.
+struct CoverageTrials {
+  static constexpr int32_t kTries = 16;
+  int32_t tried = 0, refused = 0;
+  bool worth_it() const { return tried < kTries || refused * kTries >= tried; }
+  void note(bool refused_it) {
+    ++tried;
+    refused += refused_it;
+  }
+};
+
 // Bytes two items share by value (in 32 buckets), blanks left out.
 int32_t shared_bytes(const ByteCounts& a, const ByteCounts& b);
 

@@ -49,7 +49,8 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
     }
     return hit.length;
   }
-  if (bounds_.cannot_beat(record, best) || seen_twin(lane, record, row)) return kSkipped;
+  if (bounds_.cannot_beat(record, best, lane.trials) || seen_twin(lane, record, row))
+    return kSkipped;
   const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
                                            bounds_.Sleni(), index_.linlens[record], best);
   lane.taken.push_back(j);
@@ -103,6 +104,7 @@ inline bool LaneSearch::owns(const Lane& lane, int32_t record) const {
 void LaneSearch::search(int index, int lanes_used, const Slots& slots, int32_t row) {
   Lane& lane = lanes_[index];
   if (grams_ && lanes_.by_words()) grams_->count_words(lane.first_word, lane.end_word);
+  lane.trials = {};
   lane.taken.clear();
   lane.scores.clear();
   lane.hits.clear();

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/coverage.h"
 #include "engine/pair_scorer.h"
 
 namespace vexaro {
@@ -36,6 +37,7 @@ struct Lane {
   alignas(64) std::atomic<int32_t> shown_count{0};  // entries of `shown` the others may read
   std::vector<int32_t> read;                        // per lane: its entries already counted on
   std::vector<int32_t> twin_seen;  // per twin class: 1 + the last row in which the lane took one
+  CoverageTrials trials;           // this row's
   double starts_at = 0;  // where its share begins, as a share of the slots or of the words
   std::chrono::steady_clock::duration busy{};
 };

@@ -51,7 +51,7 @@ void RowBounds::load_reference(int32_t record) {
   });
 }
 
-bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
+bool RowBounds::cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const {
   const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
   const int32_t LA = lengths.LA, LB = lengths.LB;
   const uint64_t beating =
@@ -63,11 +63,14 @@ bool RowBounds::cannot_beat(int32_t record, int32_t threshold) const {
   if (grams_ != nullptr) covered = std::min(covered, grams_->covered(record));
   if (cannot({covered, covered})) return true;
   if (!grams_bound_) return cannot(coverage(record));
+  if (!trials.worth_it()) return false;
   // Hits cover as many candidate bytes as reference bytes.
   Coverage c = candidate_coverage(record);
   c.covered = std::min(c.covered, covered);
   c.longest = std::min(c.longest, c.covered);
-  return cannot(c);
+  const bool refused = cannot(c);
+  trials.note(refused);
+  return refused;
 }
 
 bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {

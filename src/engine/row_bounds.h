@@ -29,7 +29,7 @@ class RowBounds {
 
   // Whether the candidate's score cannot exceed `threshold`. Not for -b
   // scores, which coverage does not bound.
-  bool cannot_beat(int32_t record, int32_t threshold) const;
+  bool cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const;
   // Single mode: whether the candidate's first hit cannot be longer.
   bool cannot_be_longer(int32_t record, int32_t longest) const;
   // The least coverage count with which a candidate of the index's bitset
