@@ -10,23 +10,11 @@
 #include "cli/program.h"
 #include "engine/fast_search.h"
 #include "records/streams.h"
+#include "run_in_memory.h"
 #include "scoring/literal_search.h"
 
 namespace vexaro {
 namespace {
-
-struct Outcome {
-  std::string output, diagnostics;
-  int status;
-};
-
-Outcome run_with(const std::string& input, const std::vector<std::string>& args,
-                 const SearchFactory& factory) {
-  MemorySource source(input);
-  StringSink output, diagnostics;
-  const int status = run(args, Streams{source, output, diagnostics, false}, factory);
-  return {output.text(), diagnostics.text(), status};
-}
 
 // Lines from a small vocabulary, so that near duplicates, ties and long
 // shared pieces are common; some carry tabs, capitals and high bytes.
@@ -66,11 +54,12 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 
 void expect_literal_outcome_on_every_thread_count(const std::string& input,
                                                   const std::vector<std::string>& args) {
-  const Outcome expected = run_with(input, args, make_literal_search);
+  const testing::Outcome expected = testing::run_in_memory(input, args, make_literal_search);
   for (int threads : {1, 2, 7}) {
-    const Outcome fast = run_with(input, args, [threads](const Settings& s, const RecordIndex& i) {
-      return make_fast_search(s, i, threads);
-    });
+    const testing::Outcome fast =
+        testing::run_in_memory(input, args, [threads](const Settings& s, const RecordIndex& i) {
+          return make_fast_search(s, i, threads);
+        });
     const std::string context =
         ::testing::PrintToString(args) + " threads " + std::to_string(threads) + " input\n" + input;
     ASSERT_EQ(fast.output, expected.output) << context;
@@ -114,9 +103,9 @@ TEST(FastSearch, RowsSplitBetweenThreadsMatchOneThread) {
         return make_fast_search(s, i, threads, true);
       };
     };
-    const Outcome expected = run_with(input, args, engine(1));
+    const testing::Outcome expected = testing::run_in_memory(input, args, engine(1));
     for (int threads : {2, 7}) {
-      const Outcome split = run_with(input, args, engine(threads));
+      const testing::Outcome split = testing::run_in_memory(input, args, engine(threads));
       ASSERT_EQ(split.output, expected.output) << ::testing::PrintToString(args) << threads;
       ASSERT_EQ(split.diagnostics, expected.diagnostics) << ::testing::PrintToString(args);
       ASSERT_EQ(split.status, expected.status);

@@ -14,6 +14,7 @@
 #include "records/record_index.h"
 #include "records/settings.h"
 #include "records/streams.h"
+#include "run_in_memory.h"
 #include "scoring/item.h"
 #include "scoring/literal_scorer.h"
 #include "scoring/literal_search.h"
@@ -142,28 +143,15 @@ std::string versions_and_copies(std::mt19937& rng) {
   return input;
 }
 
-struct Outcome {
-  std::string output, diagnostics;
-  int status;
-};
-
-Outcome run_with(const std::string& input, const std::vector<std::string>& args,
-                 const SearchFactory& factory) {
-  MemorySource source(input);
-  StringSink output, diagnostics;
-  const int status = run(args, Streams{source, output, diagnostics, false}, factory);
-  return {output.text(), diagnostics.text(), status};
-}
-
 TEST(NearDuplicates, WholeRunsMatchTheLiteralEngineOnEveryThreadCount) {
   std::mt19937 rng(99);
   for (const auto& options : std::vector<std::vector<std::string>>{
            {"-dr"}, {"-d", "-p", "-a"}, {"-d", "-a9999"}, {"-d", "-f", "-r"}, {"-d", "-m"}}) {
     const std::string input = versions_and_copies(rng);
-    const Outcome expected = run_with(input, options, make_literal_search);
+    const testing::Outcome expected = testing::run_in_memory(input, options, make_literal_search);
     for (int threads : {1, 2, 3}) {
-      const Outcome fast =
-          run_with(input, options, [threads](const Settings& s, const RecordIndex& i) {
+      const testing::Outcome fast = testing::run_in_memory(
+          input, options, [threads](const Settings& s, const RecordIndex& i) {
             return make_fast_search(s, i, threads, true);
           });
       const std::string context =

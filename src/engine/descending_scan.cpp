@@ -13,7 +13,7 @@ namespace vexaro {
 DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stats)
     : settings_(settings), stats_(stats), minscan_(shortest_counted(settings.MINSCAN)) {
   taken_.reserve(kItemRoom);
-  later_.reserve(kItemRoom);
+  waited_.reserve(kItemRoom);
   merged_.reserve(kItemRoom);
 }
 
@@ -73,18 +73,14 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
 int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistics& stats,
                                         int32_t start) {
   const int32_t LA = a.pattern.length;
-  std::fill_n(first_waiting_.begin(), kLengthWords, 0);
-  std::fill_n(later_waiting_.begin(), kLengthWords, 0);
+  first_.clear();
+  later_.clear();
   stats.alive_bits(LA, alive_.data());
   int32_t covered = 0, reach = 0;
   stats.for_each_run(LA, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
     run_last_[P] = last;
     run_end_[P] = end;
-    const int32_t L = end - P;
-    const uint64_t bit = uint64_t{1} << (L & 63);
-    first_next_[P] = (first_waiting_[L >> 6] & bit) != 0 ? first_head_[L] : -1;
-    first_head_[L] = P;
-    first_waiting_[L >> 6] |= bit;
+    first_.push(end - P, P);
     covered += std::max(0, end - std::max(reach, P));
     reach = std::max(reach, end);
   });
@@ -93,7 +89,7 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
 
 int32_t DescendingScan::next_length(int32_t below) const {
   for (int32_t w = below >> 6; w >= 0; --w) {
-    uint64_t bits = first_waiting_[w] | later_waiting_[w];
+    uint64_t bits = first_.lengths[w] | later_.lengths[w];
     if (w == below >> 6)
       bits &= (below & 63) == 63 ? ~uint64_t{0} : (uint64_t{2} << (below & 63)) - 1;
     if (bits != 0) return w * 64 + 63 - __builtin_clzll(bits);
@@ -103,24 +99,21 @@ int32_t DescendingScan::next_length(int32_t below) const {
 
 void DescendingScan::take_waiting(int32_t L) {
   taken_.clear();
-  const uint64_t bit = uint64_t{1} << (L & 63);
-  if ((first_waiting_[L >> 6] & bit) != 0) {
-    for (int32_t P = first_head_[L]; P >= 0; P = first_next_[P]) taken_.push_back(P);
-    std::reverse(taken_.begin(), taken_.end());  // listed from the first start on
-    first_waiting_[L >> 6] &= ~bit;
+  if (first_.has(L)) {
+    first_.take(L, taken_);
+    std::reverse(taken_.begin(), taken_.end());  // in pattern order
   }
-  if ((later_waiting_[L >> 6] & bit) == 0) return;
-  later_waiting_[L >> 6] &= ~bit;
-  later_.clear();
-  for (int32_t P = later_head_[L]; P >= 0; P = later_next_[P]) later_.push_back(P);
-  std::sort(later_.begin(), later_.end());
+  if (!later_.has(L)) return;
+  waited_.clear();
+  later_.take(L, waited_);
+  std::sort(waited_.begin(), waited_.end());
   if (taken_.empty()) {
-    taken_.swap(later_);
+    taken_.swap(waited_);
     return;
   }
   // Merged into the other buffer, both kept at full room: nothing is allocated.
   merged_.clear();
-  std::merge(taken_.begin(), taken_.end(), later_.begin(), later_.end(),
+  std::merge(taken_.begin(), taken_.end(), waited_.begin(), waited_.end(),
              std::back_inserter(merged_));
   taken_.swap(merged_);
 }
@@ -130,11 +123,7 @@ void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
   if (last < first) return;
   run_last_[first] = last;
   run_end_[first] = end;
-  const int32_t L = end - first;
-  const uint64_t bit = uint64_t{1} << (L & 63);
-  later_next_[first] = (later_waiting_[L >> 6] & bit) != 0 ? later_head_[L] : -1;
-  later_head_[L] = first;
-  later_waiting_[L >> 6] |= bit;
+  later_.push(end - first, first);
 }
 
 template int32_t DescendingScan::score(const ArrangedPair&, MatchingStatistics&, NarrowBitLookup&,

@@ -53,20 +53,37 @@ class DescendingScan {
   // waits at the length of its first, unless that is below the shortest.
   void wait(int32_t first, int32_t last, int32_t end);
 
+  static constexpr int kLengthWords = kItemWords;
+  // Runs waiting, by length: lists linked through their first starts, a
+  // length's list valid while its bit is set.
+  struct Waiting {
+    std::array<int32_t, kItemRoom> head, next;
+    std::array<uint64_t, kLengthWords> lengths;
+    void clear() { lengths.fill(0); }
+    bool has(int32_t L) const { return ((lengths[L >> 6] >> (L & 63)) & 1) != 0; }
+    void push(int32_t L, int32_t P) {
+      next[P] = has(L) ? head[L] : -1;
+      head[L] = P;
+      lengths[L >> 6] |= uint64_t{1} << (L & 63);
+    }
+    // Appends the starts waiting at L, the last pushed first, and empties L.
+    void take(int32_t L, std::vector<int32_t>& into) {
+      for (int32_t P = head[L]; P >= 0; P = next[P]) into.push_back(P);
+      lengths[L >> 6] &= ~(uint64_t{1} << (L & 63));
+    }
+  };
+
   const Settings& settings_;
   const RecordStats& stats_;
   const int32_t minscan_;
   // Per first start of a waiting run: its last start, and the byte its
   // windows end before.
   std::array<int32_t, kItemRoom> run_last_, run_end_;
-  // Per length, the runs waiting there: those listed at the start, last
-  // first, and those that waited again since, in any order. A length's
-  // list is valid while its bit is set.
-  static constexpr int kLengthWords = kItemWords;
-  std::array<int32_t, kItemRoom> first_head_, first_next_, later_head_, later_next_;
-  std::array<uint64_t, kLengthWords> first_waiting_, later_waiting_;
-  std::vector<int32_t> taken_;           // the runs of the length being scanned
-  std::vector<int32_t> later_, merged_;  // room to merge the two lists of a length
+  // The runs listed at the start, pushed in pattern order, and those that
+  // waited again since, in any order.
+  Waiting first_, later_;
+  std::vector<int32_t> taken_;            // the runs of the length being scanned
+  std::vector<int32_t> waited_, merged_;  // room to merge the two lists of a length
   // The pattern bytes not yet blanked.
   std::array<uint64_t, kItemWords> alive_;
 };
