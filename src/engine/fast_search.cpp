@@ -78,15 +78,16 @@ class FastSearch : public RowSearch {
   RowResult finish_row() override {
     const Clock::time_point searched = Clock::now();
     search_.search(0, lanes_used_, *slots_, row_);
-    lanes_[0].busy = Clock::now() - row_started_;
-    Clock::duration took = Clock::now() - searched;
+    const Clock::time_point done = Clock::now();
+    // Lane 0's time counts from the row's start for the borders, which make
+    // up for the line written first; what the row would take on one thread
+    // is the lanes' own search times, without the write or the wake-ups.
+    lanes_[0].busy = done - row_started_;
+    Clock::duration took = done - searched;
     if (lanes_used_ > 1) {
       pool_.wait();
       lanes_.balance(lanes_used_);
-      // What the row would take on one thread: the lanes' own times, which
-      // leave out waking them.
-      took = {};
-      for (int lane = 0; lane < lanes_used_; ++lane) took += lanes_[lane].busy;
+      for (int lane = 1; lane < lanes_used_; ++lane) took += lanes_[lane].busy;
     }
     const int32_t best = apply();
     row_time_ = (row_time_ * 7 + took) / 8;
