@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's calls as an embedding program makes them.
 //
 // BM_Score: vexaro::score on one pair, by record length, on similar and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Per-pair cost of the literal scorer and the fast pair scorer, by record
 // length, on similar and dissimilar pairs of word-like text, with the default
 // settings and under -m. Both are timed as a row sees them: the reference is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Made-up text for the benchmarks: records of word-like pieces, and pairs
 // of them that are similar or not, the same on every run.
 #pragma once

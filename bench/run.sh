@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the literal and the fast engine side by side and checks that their
 # standard output, standard error and exit status are byte-identical.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What `cmake --install` lays down and `cpack -G DEB` packages: the program,
 # its manual page, the public headers and the core library with the package
 # files that find_package(vexaro) and pkg-config read, the licence and the

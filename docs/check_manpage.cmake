@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when groff warns about the manual page, or when man cannot render it.
 # Usage: cmake -DPAGE=vexaro.1 -DGROFF=/usr/bin/groff [-DMAN=/usr/bin/man] -P check_manpage.cmake
 if(NOT GROFF)

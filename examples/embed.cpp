@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Embedding Vexaro: orders the lines of standard input with the options given
 // as arguments, prints each line after the score it got against the line
 // before it, then the mean and the score of the first two lines as read.

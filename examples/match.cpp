@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One query against a list: reads the list from standard input, one record
 // a line, and prints the record most similar to the query, then every record
 // that scores above MIN_SCORE, best first, each after its score. Options are

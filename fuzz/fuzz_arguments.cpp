@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line parser on arbitrary argument vectors: the input is the
 // arguments separated by zero bytes. Whatever the arguments, the settings
 // must stay inside the ranges the later stages rely on.

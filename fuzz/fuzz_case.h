@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the fuzz targets read one input: a command line and the bytes of
 // standard input, in a form that stays readable in a seed file and that the
 // mutator can change either side of.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The default engine against the literal one on the whole program in
 // memory: any byte of difference in standard output, standard error or the
 // exit status is a fault of the faster engine. Then the library on the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole program in memory on small inputs and arbitrary arguments: it
 // must end normally, write every record exactly once, one line each, and
 // exit with the mean that the -d line shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record scan on arbitrary bytes under arbitrary settings (-l, -g and
 // all), checked against a plain model that follows the scan byte by byte:
 // the same offsets, stored lengths, record bytes, statistics and messages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scorer on arbitrary item pairs under arbitrary settings. After the
 // arguments (see fuzz_case.h) come the reference item, a zero byte, the
 // candidate item, a zero byte, and bytes that set the record statistics,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and runs each for a bounded time.
 #   scripts/fuzz.sh SECONDS [TARGET...]
 # Targets: arguments record_scan simlin program differential (all by default).

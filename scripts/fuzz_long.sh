@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The long fuzz run: every target for SECONDS (600 by default), one after
 # the other, at low priority so the machine stays usable.
 #   scripts/fuzz_long.sh [SECONDS] [TARGET...]

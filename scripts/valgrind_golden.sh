@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every golden case (tests/golden/<case>/) through valgrind's memcheck,
 # with both engines, and checks that memcheck reports nothing and that
 # stdout, stderr and the exit status still match the case. Not part of CI:

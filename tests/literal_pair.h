@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The oracle of the library's pair scores: the literal scorer on one pair,
 // the reference rewritten as a row writes it and both records cut to their
 // stored length. Under -a9999 the pair's own longest common substring, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a program with its standard streams on files, for end-to-end tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole program on an input held in memory, with the engine a test
 // names: what it writes on both streams, and its exit status.
 #pragma once

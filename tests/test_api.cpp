@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The embedding API against the program: for the same records and options it
 // must give the order, header scores, substrings and mean that the binary
 // writes, and a pair score equal to the second line's header.

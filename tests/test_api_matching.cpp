@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's pair score, Scorer, best_match and matches against the
 // literal scorer, on random and near-duplicate records under every scoring
 // option, with the statistics the program would gather.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The examples in the README and the manual page are real: each documented
 // command whose input is a sample file or a printf text is run through the
 // binary and its standard output compared with what the document shows. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast pair scorer against the literal one, on random and adversarial
 // pairs under every scoring option.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of the fast engine against the literal one: every byte of
 // standard output and standard error, and the exit status, must agree for
 // every thread count.

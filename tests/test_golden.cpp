@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end cases through the real binary. Each folder under golden/ holds
 // `stdin`, optionally `args` (one argument a line), and the expected
 // `stdout`, `stderr` and `exit`. VEXARO_UPDATE_GOLDEN=1 rewrites the

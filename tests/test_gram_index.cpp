@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The q-gram coverage counts against a byte-by-byte count, for every live
 // record, while records retire; and the records a threshold lists.
 #include <gtest/gtest.h>

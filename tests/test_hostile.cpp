@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile input, arguments and streams through the real binary. Every case
 // must end without a signal (but for the closed pipe, where the default
 // SIGPIPE is the expected end), without a sanitizer report, with the mean

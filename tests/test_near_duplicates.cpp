@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Near-duplicates against the literal scorer and engine: long items that
 // differ by a few edits follow the automaton's item and wait as a few runs
 // in the scan, repeated records are twins, and texts that repeat their own

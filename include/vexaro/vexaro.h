@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vexaro as a library: score two records, order a list of records by
 // similarity, or find the records most similar to a query, with the same
 // settings and the same results as the program.

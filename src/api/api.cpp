@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The library's entry points over the program's own stages: the settings
 // parser, the in-memory record index and the default engine for whole
 // orderings, and the fast pair scorer for single pairs.

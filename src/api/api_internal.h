@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the library's entry points share: the settings behind an Options
 // value, the checks of the records they are given, and the record
 // statistics the scorers read.

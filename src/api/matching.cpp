@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one-to-many calls. The choices are handed out to the engine's threads
 // in chunks, in index order; each thread scores its chunks with its own
 // reference scorer, whose cutoff lets the bounds pass over most choices and

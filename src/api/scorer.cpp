@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cached scorer of the library, and the record statistics it is given.
 #include <vexaro/vexaro.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/fd_streams.h"
 
 #include <sys/stat.h>

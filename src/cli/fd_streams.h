@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real standard streams, for the program: file descriptors behind the
 // core's stream interfaces.
 #pragma once

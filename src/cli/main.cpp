@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program: wires the core to the real standard streams.
 #include <unistd.h>
 

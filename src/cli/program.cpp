@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/program.h"
 
 #include "ordering/report.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole program over streams it is given: settings, record scan,
 // similarity ordering and report. Tests run it in memory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A pair of prepared items as the common-substring measure sees them: the
 // longer one is searched, the shorter one supplies the patterns (on equal
 // lengths the reference is searched), and an empty item is a blank byte.

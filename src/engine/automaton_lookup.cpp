@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/automaton_lookup.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window lookup of searched items longer than a bit lookup takes. The
 // suffix automaton gives the matching statistics and each window's first
 // occurrence in the unblanked item; once blanking took that place, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/bit_lookup.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window lookup of searched items of up to 64 or 128 bytes: per byte
 // value, the set of its positions as one bit mask, kept while the same item
 // is searched again (a row's reference). A window's starts are the

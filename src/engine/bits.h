@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Word-at-a-time helpers over bit sets and byte runs, shared by the parts of
 // the pair scorer.
 #pragma once

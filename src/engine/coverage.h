@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What two items can have in common, bounded from their signatures: the
 // bytes their hits could cover and the longest hit there could be. Every
 // counted piece holds q-grams of both items, so a byte can be covered only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/descending_scan.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The descending scan of the common-substring measure, exact but for what
 // it can skip: for each window length from the start length down, each
 // window of the pattern that holds no blank is looked up in the searched

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/fast_search.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast row search: the same slots, scores and substrings as the literal
 // engine, found by pruning candidates with upper bounds of their scores and
 // scoring the rest exactly, on several threads.

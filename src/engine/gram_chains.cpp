@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/gram_chains.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Q-gram chains of an item: per position, the next one that starts with the
 // same q-gram. The places where a window can occur are those of its first
 // q-gram, so a window is looked up along one chain, and a miss there tells

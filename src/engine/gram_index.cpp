@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/gram_index.h"
 
 #include <algorithm>

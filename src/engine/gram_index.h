@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An index from q-grams to the candidates that hold them, laid out so that a
 // row learns, for every live candidate at once, how many bytes of its
 // reference are covered by q-grams the candidate holds. That count bounds

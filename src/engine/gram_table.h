@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An open-addressing table from q-gram keys to numbers, at most half full,
 // with room for its largest size made once: filling it anew allocates nothing.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Q-grams: the shortest counted piece is 3 bytes, so every counted piece
 // contains a whole 3-gram, and the q-grams two items share bound what they
 // can have in common. Under -m pieces of 1 byte count and q-grams bound nothing.

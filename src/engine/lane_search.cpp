@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/lane_search.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One lane's search of a row: its candidates in slot order, each against
 // the best before it. A candidate that a bound shows cannot beat that best
 // is passed over; the rest are scored exactly. The first block is taken in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How a row is shared between threads. Each thread searches one lane: with
 // a gram index of enough bitset words, the candidates of a range of them,
 // whose counts the lane makes itself; otherwise a stretch of slots, finer

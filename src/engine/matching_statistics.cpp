@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/matching_statistics.h"
 
 #include <algorithm>

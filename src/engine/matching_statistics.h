@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matching statistics of a pair: per pattern position, the longest piece
 // starting there that occurs in the searched item, and how far the pattern
 // runs from there without a blank. Blanking found pieces only removes

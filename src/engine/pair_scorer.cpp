@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/pair_scorer.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fast exact pair scorer. It gives the literal scorer's scores, but from
 // an index of the searched item instead of a byte-string search for every
 // window: the matching statistics give, for every pattern start, the longest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/prepared_records.h"
 
 #include <algorithm>

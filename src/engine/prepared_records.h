@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every record prepared once for each of its two roles, with the signatures
 // that bound how much two records can have in common.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/reference_scorer.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One reference scored against many candidates that come as byte strings
 // rather than from a record index: the library's pair score, Scorer,
 // best_match and matches. The reference is prepared once, with the

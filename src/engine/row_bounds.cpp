@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/row_bounds.h"
 
 #include <algorithm>

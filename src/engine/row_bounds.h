@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a row knows of its reference, and the upper bounds of candidate
 // scores it draws from that, cheapest first. A candidate is passed over only
 // when a bound shows that it cannot beat the row's best so far.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/signature.h"
 
 #include "engine/grams.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a prepared item holds, in forms that give quick upper bounds of what
 // two items can have in common: its bytes by value, and a filter of its
 // q-grams.

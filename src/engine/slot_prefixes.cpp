@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/slot_prefixes.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Under -b a pair costs a few byte differences, less than reading the
 // candidate from wherever it lies. So the candidates' first bytes are kept
 // in slot order, where a row sweeps them front to back, and a candidate is

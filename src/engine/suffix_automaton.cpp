@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/suffix_automaton.h"
 
 #include <algorithm>

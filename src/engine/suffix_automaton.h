@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The suffix automaton of a searched item longer than the bit lookups take:
 // every piece of the item is a path from the root, so walking another text
 // through it gives, at each byte, the longest piece ending there that occurs

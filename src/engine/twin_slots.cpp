@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/twin_slots.h"
 
 namespace vexaro {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the members of each twin class stand. Twins score alike against any
 // reference, and a row takes only strict improvements in slot order, so of
 // a class only the member that stands first among the candidates can ever

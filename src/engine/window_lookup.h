@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the descending scan asks of a window lookup, the part of the pair
 // scorer that knows the searched item. A lookup offers:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/worker_pool.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fixed set of threads that run one job together, fork-join style. Rows
 // are searched back to back, so waiting threads spin briefly before they
 // sleep: a row's blocks follow each other within microseconds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ordering/ordering.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The similarity ordering: row by row, the record in the current slot is
 // written, every later slot is searched against it, and the best candidate
 // becomes the next row's reference. The greedy chain, its header scores and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ordering/report.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report: each row's line with its headers on the output, the echo and
 // the progress display on the diagnostics, and the mean line at the end.
 #pragma once

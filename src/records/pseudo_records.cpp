@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/pseudo_records.h"
 
 namespace vexaro {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pseudo records: input without line structure is cut into chunks of
 // pseudo-random length, and one chunk in every `teilg` is taken as a record.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/record_index.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record index: where each record starts in the input, its stored length,
 // and its bytes, kept in memory so the ordering never reads the input again.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/settings.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Command-line settings: the values every other stage reads, parsed once at
 // start-up and read-only afterwards.
 #pragma once

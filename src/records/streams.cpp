@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "records/streams.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The streams the core reads and writes. The core does no I/O of its own:
 // the program wires these to file descriptors, the tests to memory.
 #pragma once

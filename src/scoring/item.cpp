@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scoring/item.h"
 
 #include <algorithm>

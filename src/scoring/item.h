@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Items: a record's bytes as the scorers see them. An item is zero-ended;
 // its working start skips what -s and -c leave out of comparisons, and
 // preparation keeps the bytes of the operating range, folds case, blanks

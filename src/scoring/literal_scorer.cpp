@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scoring/literal_scorer.h"
 
 #include <algorithm>

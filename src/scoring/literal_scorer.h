@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The literal scorer: the common-substring and byte-difference measures,
 // following the procedure step by step on prepared items. It is kept as the
 // oracle that faster engines are tested against.

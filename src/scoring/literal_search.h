@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The engine that scores every candidate with the literal scorer, one by
 // one in slot order: the reference every faster engine is held to.
 #pragma once

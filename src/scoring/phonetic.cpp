@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scoring/phonetic.h"
 
 #include <array>

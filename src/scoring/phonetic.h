@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Metaphone keys: a phonetic form of a text, so that items that sound alike
 // compare alike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The row contract between the ordering and an engine. Row by row, the
 // record in slot `row` is the reference; every later slot is scored against
 // it, and each candidate that beats the row's best so far is exchanged at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scoring/score_formula.h"
 
 namespace vexaro {

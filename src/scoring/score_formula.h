@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The arithmetic of a score: what a hit adds to the match sum, how the sum
 // becomes the final score, and the bounds that let faster engines prove a
 // candidate cannot beat a row's best without scoring it.

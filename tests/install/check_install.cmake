@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build tree into WORK_DIR/prefix, checks the installed files,
 # then configures, builds and runs the consumer project against that tree,
 # and runs the installed program beside the built one.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds the Debian package of the build tree into WORK_DIR, checks that it
 # holds the files an install lays down, under /usr, with Debian's copyright
 # and changelog, and has lintian check it: any error or warning fails, but

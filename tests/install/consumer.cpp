@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Exits 0 when the installed library orders and scores as documented.
 #include <vexaro/vexaro.h>
 
