@@ -7,6 +7,7 @@
 // positions are a mask too.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -44,6 +45,38 @@ class BitLookup {
   int32_t windows_used_ = 0;
   Mask blanked_ = 0;
 };
+
+// Inline, with blank: the scan asks for every window it tries.
+template <class Mask>
+inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L) {
+  // Made at the first length asked, the longest that will be.
+  if (window_at_[P] == kUnmade) {
+    window_at_[P] = windows_used_ - minscan_;
+    Mask starts = occurs_[a.pattern.bytes[P]];
+    for (int32_t k = 1; k <= L; ++k) {
+      if (k > 1) starts &= occurs_[a.pattern.bytes[P + k - 1]] >> (k - 1);
+      if (k >= minscan_) windows_[windows_used_++] = starts;
+    }
+  }
+  // Starts whose L bytes hold a blanked byte: spread each blanked bit down.
+  Mask spread = blanked_;
+  for (int32_t span = 1; span < L && spread != 0;) {
+    const int32_t step = std::min(span, L - span);
+    spread |= spread >> step;
+    span += step;
+  }
+  const Mask starts = windows_[window_at_[P] + L] & ~spread;
+  if (starts == 0) return {-1, L};
+  const uint64_t low = static_cast<uint64_t>(starts);
+  if (low != 0) return {__builtin_ctzll(low), L};
+  return {64 + __builtin_ctzll(static_cast<uint64_t>(static_cast<unsigned __int128>(starts) >> 64)),
+          L};
+}
+
+template <class Mask>
+inline void BitLookup<Mask>::blank(int32_t H, int32_t L) {
+  blanked_ |= (L == kLongestItem ? ~Mask{0} : (Mask{1} << L) - 1) << H;
+}
 
 using NarrowBitLookup = BitLookup<uint64_t>;
 using WideBitLookup = BitLookup<unsigned __int128>;

@@ -5,8 +5,10 @@
 // where a q-gram window over it is held by the other item too.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
+#include "engine/grams.h"
 #include "engine/signature.h"
 #include "records/settings.h"
 #include "scoring/score_formula.h"
@@ -18,10 +20,11 @@ struct Coverage {
   int32_t longest;  // the longest hit there could be
 };
 
-// Whether hits that make up at most `c` leave the match sum below
-// `beating` (least_sum_beating), when the searched item has LB bytes.
-inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, uint64_t beating) {
-  return match_sum_bound(settings, c.covered, c.longest, static_cast<uint32_t>(LB)) < beating;
+// Whether hits that make up at most `c` leave the match sum short of
+// `beating`, when the searched item has LB bytes.
+inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, BeatingSum beating) {
+  return !beating.reached_by(
+      match_sum_bound(settings, c.covered, c.longest, static_cast<uint32_t>(LB)));
 }
 
 // The bytes of an item of `length` bytes that q-grams held in a filter's
@@ -29,8 +32,43 @@ inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, uint64
 // bit, or GramFilter::kBits where the window holds a blank (`grams` has
 // one more, clear, word for those). The longest run of covered bytes is
 // found only when `runs` asks (only length-weighted scores read it);
-// otherwise it is the covered count.
-Coverage window_coverage(const uint16_t* bits, int32_t length, const uint64_t* grams, bool runs);
+// otherwise it is the covered count. Counted 64 bytes at a time: byte p is
+// covered when a window from p-q+1 to p is held. Inline: it runs for most
+// candidates a row looks at closely.
+inline Coverage window_coverage(const uint16_t* bits, int32_t length, const uint64_t* grams,
+                                bool runs) {
+  const int32_t windows = std::max(length - kGram + 1, 0);
+  Coverage c{0, 0};
+  uint64_t held_before = 0;
+  for (int32_t base = 0, run = 0; base < windows + kGram - 1; base += 64) {
+    const int32_t count = std::clamp(windows - base, 0, 64);
+    uint64_t held = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      const uint16_t bit = bits[base + i];
+      held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
+    }
+    uint64_t covered = held;
+    for (int32_t k = 1; k < kGram; ++k) covered |= held << k | held_before >> (64 - k);
+    held_before = held;
+    c.covered += __builtin_popcountll(covered);
+    if (!runs) continue;
+    // The run from the blocks before goes on through the low ones; the high
+    // ones go on into the next block.
+    const uint64_t gaps = ~covered;
+    if (gaps == 0) {
+      run += 64;
+    } else {
+      c.longest = std::max(c.longest, run + __builtin_ctzll(gaps));
+      int32_t inner = 0;
+      for (uint64_t ones = covered; ones != 0; ones &= ones << 1) ++inner;
+      c.longest = std::max(c.longest, inner);
+      run = __builtin_clzll(gaps);
+    }
+    c.longest = std::max(c.longest, run);
+  }
+  if (!runs) c.longest = c.covered;
+  return c;
+}
 
 // How a lane's candidate-side coverage fared in a row: a bound that keeps
 // letting everything through (versions of one text, say) is not worth its

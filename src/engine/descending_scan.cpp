@@ -25,16 +25,17 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
   auto score_of = [&](uint64_t sum) {
     return final_score(settings_, stats_, sum, LA, LB, Sleni, Slenj);
   };
-  const uint64_t beating = least_sum_beating(settings_, stats_, threshold, LA, LB, Sleni, Slenj);
+  const BeatingSum beating = beating_sum(settings_, stats_, threshold, LA, LB, Sleni, Slenj);
   int32_t covered = wait_at_longest(a, stats, start);
-  if (const uint64_t most = match_sum_bound(settings_, covered, start, LB); most < beating)
+  if (const uint64_t most = match_sum_bound(settings_, covered, start, LB);
+      !beating.reached_by(most))
     return score_of(most);
   lookup.start_scan(a);
 
   uint64_t match_sum = 0;
   for (int32_t L = next_length(start); L >= minscan_; L = next_length(L - 1)) {
     if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, LB);
-        bound < beating)
+        !beating.reached_by(bound))
       return score_of(bound);
     take_waiting(L);
     for (const int32_t P : taken_) {

@@ -12,9 +12,9 @@
 
 namespace vexaro {
 
-void MatchingStatistics::measure_blank_free(ItemView pattern) {
-  // Without an omit list no prepared item holds a blank but an empty one.
-  has_blank = std::memchr(pattern.bytes, kBlank, pattern.length) != nullptr;
+void MatchingStatistics::measure_blank_free(ItemView pattern, bool may_hold_blanks) {
+  has_blank = may_hold_blanks ? std::memchr(pattern.bytes, kBlank, pattern.length) != nullptr
+                              : pattern.length == 1 && pattern.bytes[0] == kBlank;
   if (!has_blank) return;
   blank_free[pattern.length] = 0;
   for (int32_t P = pattern.length - 1, run = 0; P >= 0; --P) {

@@ -31,7 +31,9 @@ struct MatchingStatistics {
   std::array<int32_t, kItemWords * 64> blank_free{};
   bool has_blank = false;
 
-  void measure_blank_free(ItemView pattern);
+  // `may_hold_blanks`: an omit list is in force, so blanks can stand
+  // anywhere; otherwise only an empty item's blank can.
+  void measure_blank_free(ItemView pattern, bool may_hold_blanks);
   // The pattern bytes that are not blank, as bits.
   void alive_bits(int32_t LA, uint64_t* bits) const;
   // start_len from end_len, over a pattern of LA bytes, unless made.

@@ -18,7 +18,7 @@ PairScorer::PairScorer(const Settings& settings, const RecordStats& stats, Use u
       scan_(settings, stats) {}
 
 int32_t PairScorer::statistics(const ArrangedPair& a) {
-  statistics_.measure_blank_free(a.pattern);
+  statistics_.measure_blank_free(a.pattern, settings_.omitnr);
   if (a.searched.length <= NarrowBitLookup::kLongestItem) {
     lookup_ = Lookup::narrow;
     return narrow_.statistics(a, statistics_);

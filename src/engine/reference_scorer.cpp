@@ -81,8 +81,8 @@ int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
 // two share by value.
 bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t Slenj, int32_t cutoff) {
   const PairLengths lengths = pair_lengths(reference_view_.length, candidate.length);
-  const uint64_t beating =
-      least_sum_beating(settings_, stats_, cutoff, lengths.LA, lengths.LB, Sleni_, Slenj);
+  const BeatingSum beating =
+      beating_sum(settings_, stats_, cutoff, lengths.LA, lengths.LB, Sleni_, Slenj);
   auto cannot = [&](Coverage c) { return falls_short(settings_, c, lengths.LB, beating); };
   const int32_t most = std::min(signature_.counted, candidate.length);
   if (cannot({most, most})) return true;

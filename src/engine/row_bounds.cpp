@@ -55,8 +55,8 @@ void RowBounds::load_reference(int32_t record) {
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const {
   const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
   const int32_t LA = lengths.LA, LB = lengths.LB;
-  const uint64_t beating =
-      least_sum_beating(settings_, index_.stats, threshold, LA, LB, Sleni_, index_.linlens[record]);
+  const BeatingSum beating =
+      beating_sum(settings_, index_.stats, threshold, LA, LB, Sleni_, index_.linlens[record]);
   auto cannot = [&](Coverage c) { return falls_short(settings_, c, LB, beating); };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
@@ -84,13 +84,17 @@ int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
   if (threshold < 0) return 0;
   const PairLengths lengths = pair_lengths(reference_.length, grams_->shortest(word));
   const int32_t LA = lengths.LA, LB = lengths.LB;
-  const uint64_t beating = least_sum_beating(settings_, index_.stats, threshold, LA, LB, Sleni_,
-                                             grams_->longest_read(word));
-  // Unweighted, the sum bound is twice the coverage.
-  if (settings_.adapt == 0)
-    return static_cast<int32_t>(std::min<uint64_t>(beating / 2 + beating % 2, INT32_MAX));
+  const BeatingSum beating =
+      beating_sum(settings_, index_.stats, threshold, LA, LB, Sleni_, grams_->longest_read(word));
+  // Unweighted, the sum bound is twice the coverage: 2 c scale >= target.
+  if (settings_.adapt == 0) {
+    // Divided by a constant where it can be: this runs for every listed word.
+    const uint64_t least = beating.scale == 1000 ? (beating.target + 1999) / 2000
+                                                 : (beating.target + 1) / 2;
+    return static_cast<int32_t>(std::min<uint64_t>(least, INT32_MAX));
+  }
   auto beats = [&](int32_t covered) {
-    return match_sum_bound(settings_, covered, covered, LB) >= beating;
+    return beating.reached_by(match_sum_bound(settings_, covered, covered, LB));
   };
   if (!beats(reference_.length)) return INT32_MAX;
   int32_t low = 0, high = reference_.length;

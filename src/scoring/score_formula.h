@@ -47,21 +47,28 @@ uint64_t least_correlated_sum_beating(const Settings& settings, const RecordStat
                                       int32_t searched_length, int32_t reference_stored,
                                       int32_t candidate_stored);
 
-// The least match sum whose final score is above `threshold` (0 when every
-// sum is). The stored lengths of the two records are what -f correlates
-// with. Inline: the bounds ask it for every candidate they look at.
-inline uint64_t least_sum_beating(const Settings& settings, const RecordStats& stats,
-                                  int32_t threshold, int32_t pattern_length,
-                                  int32_t searched_length, int32_t reference_stored,
-                                  int32_t candidate_stored) {
-  if (threshold < 0) return 0;
+// Which match sums give a final score above a threshold: those with
+// sum * scale >= target. Kept in that form so that plain scores, which the
+// bounds ask about for every candidate they look at, need no division.
+struct BeatingSum {
+  uint64_t target = 0, scale = 1;
+  bool reached_by(uint64_t sum) const { return sum * scale >= target; }
+};
+
+// The sums whose final score is above `threshold`. The stored lengths of
+// the two records are what -f correlates with.
+inline BeatingSum beating_sum(const Settings& settings, const RecordStats& stats, int32_t threshold,
+                              int32_t pattern_length, int32_t searched_length,
+                              int32_t reference_stored, int32_t candidate_stored) {
+  if (threshold < 0) return {0, 1};
   if (settings.linlencor && stats.Smeanlen2 > 0)
-    return least_correlated_sum_beating(settings, stats, threshold, pattern_length, searched_length,
-                                        reference_stored, candidate_stored);
+    return {least_correlated_sum_beating(settings, stats, threshold, pattern_length,
+                                         searched_length, reference_stored, candidate_stored),
+            1};
   // The score is 1000 sum / (pattern_length + searched_length), truncated.
   const uint64_t lengths =
       static_cast<uint64_t>(pattern_length) + static_cast<uint64_t>(searched_length);
-  return ((static_cast<uint64_t>(threshold) + 1) * lengths + 999) / 1000;
+  return {(static_cast<uint64_t>(threshold) + 1) * lengths, 1000};
 }
 
 // Upper bound of the match sum of hits that cover at most `covered` pattern
