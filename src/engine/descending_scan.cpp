@@ -75,14 +75,23 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
 int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistics& stats,
                                         int32_t start) {
   const int32_t LA = a.pattern.length;
-  first_.clear();
-  later_.clear();
+  short_ = LA <= ShortWaiting::kStarts;
+  if (short_) {
+    short_waiting_.clear();
+  } else {
+    first_.clear();
+    later_.clear();
+  }
   stats.alive_bits(LA, alive_.data());
   int32_t covered = 0, reach = 0;
   stats.for_each_run(LA, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
     run_last_[P] = last;
     run_end_[P] = end;
-    first_.push(end - P, P);
+    if (short_) {
+      short_waiting_.push(end - P, P);
+    } else {
+      first_.push(end - P, P);
+    }
     covered += std::max(0, end - std::max(reach, P));
     reach = std::max(reach, end);
   });
@@ -91,7 +100,7 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
 
 int32_t DescendingScan::next_length(int32_t below) const {
   for (int32_t w = below >> 6; w >= 0; --w) {
-    uint64_t bits = first_.lengths[w] | later_.lengths[w];
+    uint64_t bits = short_ ? short_waiting_.lengths[w] : first_.lengths[w] | later_.lengths[w];
     if (w == below >> 6)
       bits &= (below & 63) == 63 ? ~uint64_t{0} : (uint64_t{2} << (below & 63)) - 1;
     if (bits != 0) return w * 64 + 63 - __builtin_clzll(bits);
@@ -101,6 +110,10 @@ int32_t DescendingScan::next_length(int32_t below) const {
 
 void DescendingScan::take_waiting(int32_t L) {
   taken_.clear();
+  if (short_) {
+    short_waiting_.take(L, taken_);
+    return;
+  }
   if (first_.has(L)) {
     first_.take(L, taken_);
     std::reverse(taken_.begin(), taken_.end());  // in pattern order
@@ -125,7 +138,11 @@ void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
   if (last < first) return;
   run_last_[first] = last;
   run_end_[first] = end;
-  later_.push(end - first, first);
+  if (short_) {
+    short_waiting_.push(end - first, first);
+  } else {
+    later_.push(end - first, first);
+  }
 }
 
 template int32_t DescendingScan::score(const ArrangedPair&, MatchingStatistics&, NarrowBitLookup&,

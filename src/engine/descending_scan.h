@@ -74,6 +74,35 @@ class DescendingScan {
     }
   };
 
+  // A short pattern's runs wait as bits per length, which come out in
+  // pattern order with no list to sort: most patterns are short, and their
+  // lengths are few.
+  struct ShortWaiting {
+    static constexpr int kStarts = 128;
+    std::array<std::array<uint64_t, 2>, kStarts + 1> starts{};  // per length
+    std::array<uint64_t, 3> lengths{};
+    // Empties what a scan that stopped early left.
+    void clear() {
+      for (int w = 0; w < 3; ++w) {
+        for (uint64_t bits = lengths[w]; bits != 0; bits &= bits - 1)
+          starts[w * 64 + __builtin_ctzll(bits)] = {0, 0};
+        lengths[w] = 0;
+      }
+    }
+    void push(int32_t L, int32_t P) {
+      starts[L][P >> 6] |= uint64_t{1} << (P & 63);
+      lengths[L >> 6] |= uint64_t{1} << (L & 63);
+    }
+    void take(int32_t L, std::vector<int32_t>& into) {
+      for (int w = 0; w < 2; ++w) {
+        for (uint64_t bits = starts[L][w]; bits != 0; bits &= bits - 1)
+          into.push_back(w * 64 + __builtin_ctzll(bits));
+      }
+      starts[L] = {0, 0};
+      lengths[L >> 6] &= ~(uint64_t{1} << (L & 63));
+    }
+  };
+
   const Settings& settings_;
   const RecordStats& stats_;
   const int32_t minscan_;
@@ -81,8 +110,10 @@ class DescendingScan {
   // windows end before.
   std::array<int32_t, kItemRoom> run_last_, run_end_;
   // The runs listed at the start, pushed in pattern order, and those that
-  // waited again since, in any order.
+  // waited again since, in any order; or, for a short pattern, all in one.
   Waiting first_, later_;
+  ShortWaiting short_waiting_;
+  bool short_ = false;
   std::vector<int32_t> taken_;            // the runs of the length being scanned
   std::vector<int32_t> waited_, merged_;  // room to merge the two lists of a length
   // The pattern bytes not yet blanked.
