@@ -85,13 +85,7 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
   stats.alive_bits(LA, alive_.data());
   int32_t covered = 0, reach = 0;
   stats.for_each_run(LA, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
-    run_last_[P] = last;
-    run_end_[P] = end;
-    if (short_) {
-      short_waiting_.push(end - P, P);
-    } else {
-      first_.push(end - P, P);
-    }
+    enter(P, last, end, first_);
     covered += std::max(0, end - std::max(reach, P));
     reach = std::max(reach, end);
   });
@@ -136,12 +130,16 @@ void DescendingScan::take_waiting(int32_t L) {
 void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
   last = std::min(last, end - minscan_);  // starts with shorter windows count nothing
   if (last < first) return;
+  enter(first, last, end, later_);
+}
+
+void DescendingScan::enter(int32_t first, int32_t last, int32_t end, Waiting& list) {
   run_last_[first] = last;
   run_end_[first] = end;
   if (short_) {
     short_waiting_.push(end - first, first);
   } else {
-    later_.push(end - first, first);
+    list.push(end - first, first);
   }
 }
 

@@ -53,6 +53,9 @@ class DescendingScan {
   // The run of starts `first` to `last`, whose windows end before `end`,
   // waits at the length of its first, unless that is below the shortest.
   void wait(int32_t first, int32_t last, int32_t end);
+  // Lists the run in `list`, or with a short pattern's runs.
+  struct Waiting;
+  void enter(int32_t first, int32_t last, int32_t end, Waiting& list);
 
   static constexpr int kLengthWords = kItemWords;
   // Runs waiting, by length: lists linked through their first starts, a

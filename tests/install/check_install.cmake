@@ -3,18 +3,9 @@
 # then configures, builds and runs the consumer project against that tree,
 # and runs the installed program beside the built one.
 # Usage: cmake -DBUILD_DIR=.. -DSOURCE_DIR=.. -DWORK_DIR=.. -DLIBDIR=.. -DCXX=.. -P check_install.cmake
-foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR CXX)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "${variable} is not set")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/check_common.cmake)
+require_variables(BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR CXX)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-endfunction()
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})

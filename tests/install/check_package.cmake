@@ -5,11 +5,8 @@
 # those about the maintainer's address, a placeholder until a distributor
 # sets VEXARO_MAINTAINER.
 # Usage: cmake -DBUILD_DIR=.. -DWORK_DIR=.. -DCPACK=.. -DLIBDIR=.. -P check_package.cmake
-foreach(variable BUILD_DIR WORK_DIR CPACK LIBDIR)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "${variable} is not set")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/check_common.cmake)
+require_variables(BUILD_DIR WORK_DIR CPACK LIBDIR)
 find_program(DPKG_DEB dpkg-deb REQUIRED)
 
 file(REMOVE_RECURSE ${WORK_DIR})

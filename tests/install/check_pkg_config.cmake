@@ -4,25 +4,14 @@
 # pkg-config gives for vexaro (the library is static, so they must carry
 # everything it links with), then runs it.
 # Usage: cmake -DBUILD_DIR=.. -DSOURCE_DIR=.. -DWORK_DIR=.. -DLIBDIR=.. -DCXX=.. -P check_pkg_config.cmake
-foreach(variable BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR CXX)
-  if(NOT DEFINED ${variable})
-    message(FATAL_ERROR "${variable} is not set")
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/check_common.cmake)
+require_variables(BUILD_DIR SOURCE_DIR WORK_DIR LIBDIR CXX)
 find_program(PKG_CONFIG pkg-config)
 if(NOT PKG_CONFIG)
   message(STATUS "pkg-config is not installed: not checked")
   return()
 endif()
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
-  endif()
-  string(JOIN " " command ${ARGN})
-  message(STATUS "${command}\n${out}")
-endfunction()
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
