@@ -51,15 +51,12 @@ WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L
     const int32_t H = automaton_.first_occurrence(stats_->end_state[P + L - 1], L);
     if (!holds_blank(searched_.data() + H, L)) return {H, L};
   }
-  if (through_pattern_ && !searched_chained_) {
-    // Chained when first needed: single mode and scans that stop early never ask.
-    searched_chains_.build(a.searched);
-    searched_chained_ = true;
-  }
+  if (through_pattern_ && !searched_chained_) chain_searched(a);
   GramChains& chains = through_pattern_ ? searched_chains_ : automaton_chains_;
   const uint8_t* window = a.pattern.bytes + P;
-  const Piece piece = chains.longest_piece(chains.first_of(gram_key(window)), searched_.data(),
-                                           a.searched.length, window, L);
+  const int32_t first = through_pattern_ ? chains.first_of_class(automaton_.gram_class_at(P))
+                                         : chains.first_of(gram_key(window));
+  const Piece piece = chains.longest_piece(first, searched_.data(), a.searched.length, window, L);
   if (piece.length == L) return {piece.at, L};
   // No piece as long as a q-gram: shorter windows from P are not chained.
   if (piece.length < kGram) {
@@ -68,6 +65,17 @@ WindowFound AutomatonLookup::chained(const ArrangedPair& a, int32_t P, int32_t L
   }
   missed_[P] = piece;
   return {-1, piece.length};
+}
+
+// Chained when first needed: single mode and scans that stop early never
+// ask. The walk through the pattern's automaton told which pattern q-gram
+// ends at each searched byte, so the chains need no hashing; q-grams the
+// pattern lacks are left out, as no window starts with them.
+void AutomatonLookup::chain_searched(const ArrangedPair& a) {
+  searched_chains_.build_by_class(a.searched.length, automaton_.gram_classes(), [&](int32_t end) {
+    return automaton_.gram_class_of(stats_->end_state[end]);
+  });
+  searched_chained_ = true;
 }
 
 // A window shorter than a q-gram: its first occurrence, or the next one

@@ -35,6 +35,7 @@ class AutomatonLookup {
 
  private:
   WindowFound chained(const ArrangedPair& a, int32_t P, int32_t L);
+  void chain_searched(const ArrangedPair& a);
   int32_t short_window(const ArrangedPair& a, int32_t P, int32_t L) const;
 
   const int32_t minscan_;

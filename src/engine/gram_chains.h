@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/gram_table.h"
+#include "engine/grams.h"
 #include "engine/matching_statistics.h"
 #include "scoring/item.h"
 
@@ -26,8 +27,16 @@ class GramChains {
   GramChains() : first_(kItemRoom) {}
 
   void build(ItemView item);
+  // Chains an item of `length` bytes whose q-grams the caller has numbered
+  // 1 to classes-1: class_ending(i) is the class of the q-gram that ends at
+  // byte i, or 0 for one that no window will be looked up by. Saves
+  // hashing every q-gram of the item.
+  template <class ClassEnding>
+  void build_by_class(int32_t length, int32_t classes, ClassEnding&& class_ending);
   // The first place of the q-gram in the item, or -1.
   int32_t first_of(uint32_t gram) const { return first_.find(gram); }
+  // The same, by class, after build_by_class.
+  int32_t first_of_class(int32_t gram_class) const { return first_of_class_[gram_class]; }
   // Along the chain from `from`, the longest leading piece of the window's
   // L bytes that stands in `text` (the item as blanked so far), and its
   // first place.
@@ -39,9 +48,22 @@ class GramChains {
  private:
   std::array<int32_t, kItemRoom> next_;  // per position: the next with its q-gram, or -1
   GramTable first_;                      // per q-gram: its first position
+  std::array<int32_t, kItemRoom> first_of_class_;  // per q-gram class: its first position
   // The links a walk changed to pass blanked places, with what they held.
   std::array<std::pair<int32_t, int32_t>, kItemRoom> bypassed_;
   int32_t bypasses_ = 0;
 };
+
+template <class ClassEnding>
+void GramChains::build_by_class(int32_t length, int32_t classes, ClassEnding&& class_ending) {
+  std::fill_n(first_of_class_.begin(), classes, -1);
+  bypasses_ = 0;
+  // Class 0 is chained too, never read: the loop has no branch to mispredict.
+  for (int32_t h = length - kGram; h >= 0; --h) {
+    const int32_t gram_class = class_ending(h + kGram - 1);
+    next_[h] = first_of_class_[gram_class];
+    first_of_class_[gram_class] = h;
+  }
+}
 
 }  // namespace vexaro

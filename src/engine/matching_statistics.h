@@ -23,8 +23,9 @@ struct MatchingStatistics {
   std::array<int32_t, kItemRoom> start_len;
   bool starts_made = false;
   // Longest occurring piece ending at each byte, and its automaton state,
-  // when an automaton made them (end_state only when it is the searched
-  // item's).
+  // when an automaton made them. After a walk through the pattern's
+  // automaton, end_state is per searched byte instead (see
+  // SuffixAutomaton::statistics_through).
   std::array<int32_t, kItemRoom> end_len, end_state;
   // Unblanked run from each start, when the pattern holds a blank; zeroed
   // once, as it is read 64 at a time.

@@ -229,7 +229,24 @@ void SuffixAutomaton::order_states() {
     ordered_link_len_[k] = len_[link];
   }
   for (int32_t i = 0; i < item_length_; ++i) prefix_order_[i] = order_of_[prefix_state_[i]];
+  number_grams();
   states_ordered_ = true;
+}
+
+// A state holds one piece of q-gram length when its suffix link's pieces
+// are shorter: that piece is a q-gram of the item, and the states below it
+// along the links end with it. Needs the states ordered by length.
+void SuffixAutomaton::number_grams() {
+  gram_classes_ = 1;
+  for (int32_t k = 0; k < states_; ++k) {
+    const int32_t v = by_state_length_[k];
+    if (len_[v] < kGram)
+      gram_of_state_[v] = 0;
+    else if (len_[link_[v]] < kGram)
+      gram_of_state_[v] = gram_classes_++;
+    else
+      gram_of_state_[v] = gram_of_state_[link_[v]];
+  }
 }
 
 // The pattern's matching statistics from the searched item walked through
@@ -241,9 +258,10 @@ int32_t SuffixAutomaton::statistics_through(ItemView searched, MatchingStatistic
   if (!states_ordered_) order_states();
   // found_ is kept in the order of the states by length.
   std::fill_n(found_.begin(), states_, 0);
-  walk(searched, [&](int32_t, int32_t state, int32_t length) {
+  walk(searched, [&](int32_t i, int32_t state, int32_t length) {
     int32_t& found = found_[order_of_[state]];
     found = std::max(found, length);
+    stats.end_state[i] = length >= kGram ? state : 0;
   });
   for (int32_t k = states_ - 1; k > 0; --k) {
     int32_t& link_found = found_[ordered_link_[k]];

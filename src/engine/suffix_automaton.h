@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/grams.h"
 #include "engine/matching_statistics.h"
 #include "scoring/item.h"
 
@@ -31,8 +32,17 @@ class SuffixAutomaton {
   // longest common substring.
   int32_t statistics_of(ItemView pattern, MatchingStatistics& stats) const;
   // The statistics of the automaton's own item as the pattern, from the
-  // searched item walked through it: end_len and start_len, not end_state.
+  // searched item walked through it: end_len, and per searched byte in
+  // end_state the state of the piece ending there when it is as long as a
+  // q-gram, else the root (the q-gram ending there is not in the item).
   int32_t statistics_through(ItemView searched, MatchingStatistics& stats);
+  // The item's distinct q-grams are numbered 1 to gram_classes()-1, and
+  // class 0 stands for pieces shorter than a q-gram; the class of the
+  // q-gram that starts at byte P of the item.
+  int32_t gram_classes() const { return gram_classes_; }
+  int32_t gram_class_at(int32_t P) const { return gram_of_state_[prefix_state_[P + kGram - 1]]; }
+  // The class of the q-gram that the pieces of a state end with.
+  int32_t gram_class_of(int32_t state) const { return gram_of_state_[state]; }
   // The first place where the L bytes ending at a pattern byte occur in the
   // item, from that byte's end_state (statistics_of made it).
   int32_t first_occurrence(int32_t end_state, int32_t L) const;
@@ -40,6 +50,7 @@ class SuffixAutomaton {
  private:
   int32_t transition(int32_t state, uint8_t byte) const;
   void order_states();
+  void number_grams();
   struct Walker {
     int32_t at = 0;  // the next text byte
     int32_t state = 0, length = 0;
@@ -91,6 +102,11 @@ class SuffixAutomaton {
   bool walk_ready_ = false;
   // Per state, the longest piece of its class found in the searched item.
   std::array<int32_t, kStates> found_;
+  // Per state, the class of the q-gram its pieces end with, or 0 for
+  // pieces shorter than a q-gram: a state's pieces are suffixes of each
+  // other, so those of q-gram length or more end with the same one.
+  std::array<int32_t, kStates> gram_of_state_;
+  int32_t gram_classes_ = 0;
 };
 
 }  // namespace vexaro
