@@ -46,8 +46,8 @@ class GramChains {
   void restore();
 
  private:
-  std::array<int32_t, kItemRoom> next_;  // per position: the next with its q-gram, or -1
-  GramTable first_;                      // per q-gram: its first position
+  std::array<int32_t, kItemRoom> next_;            // per position: the next with its q-gram, or -1
+  GramTable first_;                                // per q-gram: its first position
   std::array<int32_t, kItemRoom> first_of_class_;  // per q-gram class: its first position
   // The links a walk changed to pass blanked places, with what they held.
   std::array<std::pair<int32_t, int32_t>, kItemRoom> bypassed_;

@@ -89,8 +89,8 @@ int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
   // Unweighted, the sum bound is twice the coverage: 2 c scale >= target.
   if (settings_.adapt == 0) {
     // Divided by a constant where it can be: this runs for every listed word.
-    const uint64_t least = beating.scale == 1000 ? (beating.target + 1999) / 2000
-                                                 : (beating.target + 1) / 2;
+    const uint64_t least =
+        beating.scale == 1000 ? (beating.target + 1999) / 2000 : (beating.target + 1) / 2;
     return static_cast<int32_t>(std::min<uint64_t>(least, INT32_MAX));
   }
   auto beats = [&](int32_t covered) {
