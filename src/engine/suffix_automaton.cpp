@@ -228,7 +228,8 @@ void SuffixAutomaton::order_states() {
     ordered_link_[k] = order_of_[link];
     ordered_link_len_[k] = len_[link];
   }
-  for (int32_t i = 0; i < item_length_; ++i) prefix_order_[i] = order_of_[prefix_state_[i]];
+  std::fill_n(ordered_prefix_at_.begin(), states_, kNoPrefix);
+  for (int32_t i = 0; i < item_length_; ++i) ordered_prefix_at_[order_of_[prefix_state_[i]]] = i;
   number_grams();
   states_ordered_ = true;
 }
@@ -267,10 +268,14 @@ int32_t SuffixAutomaton::statistics_through(ItemView searched, MatchingStatistic
     int32_t& link_found = found_[ordered_link_[k]];
     link_found = found_[k] > 0 ? ordered_link_len_[k] : link_found;
   }
+  // Down from the root, a state that saw nothing takes its link's value;
+  // a prefix state's value is that of its byte. A state that is no prefix
+  // writes to a byte past the item, which is never read.
   for (int32_t k = 1; k < states_; ++k) {
-    if (found_[k] == 0) found_[k] = found_[ordered_link_[k]];
+    const int32_t found = found_[k] != 0 ? found_[k] : found_[ordered_link_[k]];
+    found_[k] = found;
+    stats.end_len[ordered_prefix_at_[k]] = found;
   }
-  for (int32_t i = 0; i < item_length_; ++i) stats.end_len[i] = found_[prefix_order_[i]];
   stats.starts_made = false;
   return *std::max_element(stats.end_len.begin(), stats.end_len.begin() + item_length_);
 }

@@ -89,9 +89,10 @@ class SuffixAutomaton {
   // The states by length, made when first needed.
   std::array<int32_t, kStates> by_state_length_;
   // The same in that order: each state's place, its link's place and
-  // length, and each prefix state's place.
-  std::array<int32_t, kStates> order_of_, ordered_link_, ordered_link_len_;
-  std::array<int32_t, kItemRoom> prefix_order_;
+  // length, and the item byte whose prefix it is (kNoPrefix for none).
+  std::array<int32_t, kStates> order_of_, ordered_link_, ordered_link_len_, ordered_prefix_at_;
+  static constexpr int32_t kNoPrefix = kItemRoom - 1;
+  static_assert(kMaxPrepared < kNoPrefix, "no item reaches the byte non-prefix states write");
   std::array<int32_t, kItemRoom + 1> length_count_;
   bool states_ordered_ = false;
   // The completed walk: per state and byte column, the state a walk goes to
