@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The q-gram coverage counts against a byte-by-byte count, for every live
-// record, while records retire; and the records a threshold lists.
+// record, while records retire; the records a threshold lists; and the
+// bounds of a large input, which keeps no window bits, against a small one's.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -12,6 +13,7 @@
 #include "engine/gram_index.h"
 #include "engine/grams.h"
 #include "engine/prepared_records.h"
+#include "engine/row_bounds.h"
 
 namespace vexaro {
 namespace {
@@ -85,6 +87,34 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
             });
       }
       ASSERT_EQ(listed, expected) << "row " << row;
+    }
+  }
+}
+
+// Without window bits made beforehand, the candidate-side coverage comes
+// from the candidate's bytes: every bound must refuse what it refused.
+TEST(RowBounds, RefuseTheSameWithoutWindowBits) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-oab"}, {"-a"}}) {
+    const Settings settings = parse_arguments(args, false);
+    std::mt19937 rng(5);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) texts.push_back(random_record(rng));
+    const RecordIndex index = index_records(settings, texts);
+    const PreparedRecords with_bits(settings, index), without_bits(settings, index, 0);
+    ASSERT_NE(with_bits.window_bits(0), nullptr);
+    ASSERT_EQ(without_bits.window_bits(0), nullptr);
+    RowBounds kept(settings, index, with_bits, nullptr),
+        made(settings, index, without_bits, nullptr);
+    for (int32_t reference = 0; reference < 40; ++reference) {
+      kept.load_reference(reference);
+      made.load_reference(reference);
+      CoverageTrials kept_trials, made_trials;
+      for (int32_t r = reference + 1; r < index.size(); ++r) {
+        const int32_t threshold = static_cast<int32_t>(rng() % 1100) - 50;
+        ASSERT_EQ(kept.cannot_beat(r, threshold, kept_trials),
+                  made.cannot_beat(r, threshold, made_trials))
+            << "reference " << reference << " record " << r;
+      }
     }
   }
 }

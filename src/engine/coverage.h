@@ -27,16 +27,26 @@ inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, Beatin
       match_sum_bound(settings, c.covered, c.longest, static_cast<uint32_t>(LB)));
 }
 
+// The filter bit of the q-gram window at `bytes`, or GramFilter::kBits
+// where the window holds a blank.
+inline uint16_t window_filter_bit(const uint8_t* bytes) {
+  for (int32_t k = 0; k < kGram; ++k) {
+    if (bytes[k] == kBlank) return GramFilter::kBits;
+  }
+  return static_cast<uint16_t>(gram_bit(bytes));
+}
+
 // The bytes of an item of `length` bytes that q-grams held in a filter's
-// bits `grams` cover, from `bits`, per q-gram window of the item its filter
-// bit, or GramFilter::kBits where the window holds a blank (`grams` has
-// one more, clear, word for those). The longest run of covered bytes is
-// found only when `runs` asks (only length-weighted scores read it);
-// otherwise it is the covered count. Counted 64 bytes at a time: byte p is
-// covered when a window from p-q+1 to p is held. Inline: it runs for most
-// candidates a row looks at closely.
-inline Coverage window_coverage(const uint16_t* bits, int32_t length, const uint64_t* grams,
-                                bool runs) {
+// bits `grams` cover, from bit_at(i), per q-gram window i of the item its
+// window_filter_bit (`grams` has one more, clear, word for the blank
+// windows' bit). The longest run of covered bytes is found only when
+// `runs` asks (only length-weighted scores read it); otherwise it is the
+// covered count. Counted 64 bytes at a time: byte p is covered when a
+// window from p-q+1 to p is held. Inline: it runs for most candidates a
+// row looks at closely.
+template <class BitAt>
+inline Coverage coverage_of_windows(BitAt&& bit_at, int32_t length, const uint64_t* grams,
+                                    bool runs) {
   const int32_t windows = std::max(length - kGram + 1, 0);
   Coverage c{0, 0};
   uint64_t held_before = 0;
@@ -44,7 +54,7 @@ inline Coverage window_coverage(const uint16_t* bits, int32_t length, const uint
     const int32_t count = std::clamp(windows - base, 0, 64);
     uint64_t held = 0;
     for (int32_t i = 0; i < count; ++i) {
-      const uint16_t bit = bits[base + i];
+      const uint16_t bit = bit_at(base + i);
       held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
     }
     uint64_t covered = held;
@@ -68,6 +78,18 @@ inline Coverage window_coverage(const uint16_t* bits, int32_t length, const uint
   }
   if (!runs) c.longest = c.covered;
   return c;
+}
+
+// The same from the windows' bits made beforehand.
+inline Coverage window_coverage(const uint16_t* bits, int32_t length, const uint64_t* grams,
+                                bool runs) {
+  return coverage_of_windows([bits](int32_t i) { return bits[i]; }, length, grams, runs);
+}
+
+// The same from the item's bytes.
+inline Coverage item_coverage(ItemView item, const uint64_t* grams, bool runs) {
+  return coverage_of_windows([&](int32_t i) { return window_filter_bit(item.bytes + i); },
+                             item.length, grams, runs);
 }
 
 // How a lane's candidate-side coverage fared in a row: a bound that keeps

@@ -134,21 +134,13 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   id_of_ = GramTable(static_cast<uint32_t>(keys_.size()));
   for (size_t id = 0; id < keys_.size(); ++id) id_of_.insert(keys_[id]) = static_cast<int32_t>(id);
 
-  // Postings by gram, ranks ascending.
+  // Grams held by more ranks than a bitset has words are cheaper kept
+  // whole, and they are set straight into their bitsets: their postings
+  // would be most of the index's memory on the largest inputs.
   std::vector<uint32_t> holders(keys_.size() + 1, 0);
   for (int32_t rank = 0; rank < count_; ++rank) {
     for (uint32_t key : grams_of(rank)) ++holders[id_of_.find(key)];
   }
-  posting_begin_.assign(keys_.size() + 1, 0);
-  for (size_t id = 0; id < keys_.size(); ++id)
-    posting_begin_[id + 1] = posting_begin_[id] + holders[id];
-  postings_.resize(posting_begin_.back());
-  std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
-  for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t key : grams_of(rank)) postings_[fill[id_of_.find(key)]++] = rank;
-  }
-
-  // Grams held by more ranks than a bitset has words are cheaper kept whole.
   const int32_t words = (count_ + 63) / 64;
   const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
   std::vector<int32_t> by_holders(keys_.size());
@@ -162,6 +154,25 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
     if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
     dense_at_[by_holders[d]] = static_cast<int32_t>(d);
     ++dense_count_;
+  }
+  dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
+
+  // Postings of the other grams, ranks ascending.
+  posting_begin_.assign(keys_.size() + 1, 0);
+  for (size_t id = 0; id < keys_.size(); ++id)
+    posting_begin_[id + 1] = posting_begin_[id] + (dense_at_[id] < 0 ? holders[id] : 0);
+  postings_.resize(posting_begin_.back());
+  std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
+  for (int32_t rank = 0; rank < count_; ++rank) {
+    for (uint32_t key : grams_of(rank)) {
+      const int32_t id = id_of_.find(key);
+      if (dense_at_[id] >= 0) {
+        dense_[static_cast<size_t>(dense_at_[id]) * padded_words + rank / 64] |= uint64_t{1}
+                                                                                 << (rank % 64);
+      } else {
+        postings_[fill[id]++] = static_cast<Rank>(rank);
+      }
+    }
   }
   scratch_slot_.assign(keys_.size(), -1);
   lay_out(count_);
@@ -182,11 +193,6 @@ void GramIndex::lay_out(int32_t ranks) {
     if (!muted_[record]) listed_[word] |= uint64_t{1} << (rank % 64);
     if (rank % 64 == 0) word_shortest_[word] = length_[record];
     word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
-  }
-  dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
-  for (size_t id = 0; id < keys_.size(); ++id) {
-    if (dense_at_[id] < 0) continue;
-    spread(id, &dense_[static_cast<size_t>(dense_at_[id]) * padded_words]);
   }
   for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
   scratch_ids_.clear();
@@ -219,12 +225,36 @@ void GramIndex::compact() {
     const uint32_t begin = posting_begin_[id];
     posting_begin_[id] = kept;
     for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
-      if (renumbered[postings_[i]] >= 0) postings_[kept++] = renumbered[postings_[i]];
+      if (renumbered[postings_[i]] >= 0)
+        postings_[kept++] = static_cast<Rank>(renumbered[postings_[i]]);
     }
   }
   posting_begin_[keys_.size()] = kept;
   postings_.resize(kept);
+  squeeze_dense(renumbered, ranks);
   lay_out(ranks);
+}
+
+// Renumbers the whole bitsets in place: a rank never moves up, so each
+// bitset's new words land at or before the old words still to be read.
+void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks) {
+  const size_t old_padded = zero_.size();
+  const size_t new_padded = ((ranks + 63) / 64 + kLineWords - 1) / kLineWords * kLineWords;
+  for (size_t d = 0; d < static_cast<size_t>(dense_count_); ++d) {
+    const uint64_t* in = &dense_[d * old_padded];
+    uint64_t* out = &dense_[d * new_padded];
+    size_t out_word = 0;
+    uint64_t building = 0;
+    for (size_t w = 0; w < old_padded; ++w) {
+      for (uint64_t bits = in[w] & live_[w]; bits != 0; bits &= bits - 1) {
+        const int32_t rank = renumbered[w * 64 + __builtin_ctzll(bits)];
+        for (; out_word < static_cast<size_t>(rank / 64); building = 0) out[out_word++] = building;
+        building |= uint64_t{1} << (rank % 64);
+      }
+    }
+    for (; out_word < new_padded; building = 0) out[out_word++] = building;
+  }
+  dense_.resize(static_cast<size_t>(dense_count_) * new_padded);
 }
 
 void GramIndex::retire(int32_t record) {
@@ -242,13 +272,6 @@ void GramIndex::mute(int32_t record, bool muted) {
   listed_[rank / 64] = muted ? listed_[rank / 64] & ~bit : listed_[rank / 64] | bit;
 }
 
-// Sets the bits of the ranks holding the gram.
-void GramIndex::spread(int32_t id, uint64_t* set) const {
-  for (uint32_t i = posting_begin_[id]; i < posting_begin_[id + 1]; ++i) {
-    set[postings_[i] / 64] |= uint64_t{1} << (postings_[i] % 64);
-  }
-}
-
 // Sets or clears the bits of the ranks from first_rank to end_rank that
 // hold the row's rarer grams. Each thread does it for the words it counts,
 // so that the bitsets stay in the cache of the core that reads them.
@@ -256,11 +279,10 @@ void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
   const size_t padded_words = zero_.size();
   for (size_t s = 0; s < scratch_ids_.size(); ++s) {
     const int32_t id = scratch_ids_[s];
-    const int32_t* const begin = postings_.data() + posting_begin_[id];
-    const int32_t* const end = postings_.data() + posting_begin_[id + 1];
+    const Rank* const begin = postings_.data() + posting_begin_[id];
+    const Rank* const end = postings_.data() + posting_begin_[id + 1];
     uint64_t* bits = &scratch_[s * padded_words];
-    for (const int32_t* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank;
-         ++p) {
+    for (const Rank* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank; ++p) {
       if (set) {
         bits[*p / 64] |= uint64_t{1} << (*p % 64);
       } else {

@@ -93,7 +93,7 @@ class GramIndex {
   static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
-  void spread(int32_t id, uint64_t* set) const;
+  void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
   void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();
 
@@ -112,10 +112,13 @@ class GramIndex {
   std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
   GramTable id_of_;                      // per gram: its id
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
-  std::vector<int32_t> postings_;        // ranks holding each gram, ascending
-  std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
-  int32_t dense_count_ = 0;              // grams kept as whole bitsets
-  Bitsets dense_;                        // bitsets of the most frequent grams
+  // Ranks are below kMaxRecords, so postings take half the room of int32_t.
+  using Rank = uint16_t;
+  static_assert(kMaxRecords <= 65536, "a rank fits its posting");
+  std::vector<Rank> postings_;     // ranks holding each rarer gram, ascending
+  std::vector<int32_t> dense_at_;  // per id: its bitset in dense_, or -1
+  int32_t dense_count_ = 0;        // grams kept as whole bitsets
+  Bitsets dense_;                  // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.
   Bitsets zero_;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <tuple>
 
+#include "engine/coverage.h"
 #include "engine/grams.h"
 
 namespace vexaro {
@@ -19,7 +20,8 @@ std::vector<int32_t> PreparedRecords::by_candidate_length() const {
   return records;
 }
 
-PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& index) {
+PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& index,
+                                 int64_t window_bits_budget) {
   const int32_t count = index.size();
   reference_at_.resize(count);
   candidate_at_.resize(count);
@@ -30,8 +32,13 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
     counts_.resize(count);
     // Only single mode reads a candidate's own q-gram filter.
     if (settings.single) grams_.resize(count);
-    window_bits_at_.resize(count);
+    if (pieces_hold_grams(settings) && index.stats.Slinlensum <= window_bits_budget) {
+      window_bits_at_.resize(count);
+      window_bits_.reserve(static_cast<size_t>(index.stats.Slinlensum));
+    }
   }
+  // Room for every candidate as read, so that the arena grows by no copy.
+  arena_.reserve(static_cast<size_t>(index.stats.Slinlensum) + static_cast<size_t>(count));
   PreparedItem prepared;
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1);
   for (int32_t record = 0; record < count; ++record) {
@@ -77,11 +84,10 @@ void PreparedRecords::add_signature(const Settings& settings, int32_t record) {
   counted_[record] = signature.counted;
   counts_[record] = signature.counts;
   if (!grams_.empty()) grams_[record] = signature.grams;
+  if (window_bits_at_.empty()) return;
   window_bits_at_[record] = static_cast<uint32_t>(window_bits_.size());
-  if (!pieces_hold_grams(settings)) return;
-  for_each_window(item, [&](int32_t start, bool clean) {
-    window_bits_.push_back(clean ? static_cast<uint16_t>(gram_bit(item.bytes + start)) : kNoBit);
-  });
+  for (int32_t start = 0; start + kGram <= item.length; ++start)
+    window_bits_.push_back(window_filter_bit(item.bytes + start));
 }
 
 PreparedRecords::Place PreparedRecords::store(const uint8_t* prepared, int32_t length) {

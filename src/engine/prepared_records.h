@@ -15,7 +15,10 @@ namespace vexaro {
 
 class PreparedRecords {
  public:
-  PreparedRecords(const Settings& settings, const RecordIndex& index);
+  // The candidates' window bits are made while the input has at most
+  // `window_bits_budget` bytes.
+  PreparedRecords(const Settings& settings, const RecordIndex& index,
+                  int64_t window_bits_budget = kWindowBitsBudget);
 
   // A record as the reference of a row: its control bytes became spaces
   // before its working start was taken and it was prepared.
@@ -37,13 +40,12 @@ class PreparedRecords {
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
   // The candidate's q-gram filter: kept in single mode only.
   const GramFilter& grams(int32_t record) const { return grams_[record]; }
-  // Per q-gram window of the candidate: its filter bit, or kNoBit when the
-  // window holds a blank. kNoBit lies past the filter's bits, so a copy of
-  // a filter with one more, clear, word answers it without a test.
-  static constexpr uint16_t kNoBit = GramFilter::kBits;
+  // Per q-gram window of the candidate: its window_filter_bit, or nullptr
+  // when they were not made (they take two bytes per input byte).
   const uint16_t* window_bits(int32_t record) const {
-    return window_bits_.data() + window_bits_at_[record];
+    return window_bits_at_.empty() ? nullptr : window_bits_.data() + window_bits_at_[record];
   }
+  static constexpr int64_t kWindowBitsBudget = int64_t{8} << 20;
 
  private:
   struct Place {

@@ -18,14 +18,6 @@ int32_t store(std::string_view record, uint8_t* out) {
   return static_cast<int32_t>(length);
 }
 
-// Per q-gram window of the item its filter bit, or GramFilter::kBits where
-// it holds a blank.
-void filter_bits(ItemView item, uint16_t* bits) {
-  for_each_window(item, [&](int32_t start, bool clean) {
-    bits[start] = clean ? static_cast<uint16_t>(gram_bit(item.bytes + start)) : GramFilter::kBits;
-  });
-}
-
 }  // namespace
 
 ReferenceScorer::ReferenceScorer(const Settings& settings, const RecordStats& stats,
@@ -90,9 +82,7 @@ bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t Slenj, int32_t cut
     const int32_t shared = shared_bytes(signature_.counts, sign(settings_, candidate).counts);
     return cannot({shared, shared});
   }
-  filter_bits(candidate, window_bits_.data());
-  Coverage c = window_coverage(window_bits_.data(), candidate.length, reference_grams_.data(),
-                               settings_.adapt != 0);
+  Coverage c = item_coverage(candidate, reference_grams_.data(), settings_.adapt != 0);
   c.covered = std::min(c.covered, most);
   c.longest = std::min(c.longest, c.covered);
   return cannot(c);

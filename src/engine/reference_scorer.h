@@ -59,7 +59,6 @@ class ReferenceScorer {
   std::array<uint8_t, kMaxPrepared + 3> reference_;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;  // the record last stored, zero-ended
   std::array<uint8_t, kMaxPrepared + 3> candidate_;
-  std::array<uint16_t, kMaxPrepared + 1> window_bits_;
   PairScorer pair_;
 };
 

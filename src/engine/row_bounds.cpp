@@ -126,8 +126,10 @@ Coverage RowBounds::coverage(int32_t record) const {
 
 // The candidate's bytes that q-grams in the reference's filter cover.
 Coverage RowBounds::candidate_coverage(int32_t record) const {
-  return window_coverage(records_.window_bits(record), records_.candidate_length(record),
-                         reference_grams_.data(), settings_.adapt != 0);
+  const bool runs = settings_.adapt != 0;
+  if (const uint16_t* bits = records_.window_bits(record))
+    return window_coverage(bits, records_.candidate_length(record), reference_grams_.data(), runs);
+  return item_coverage(records_.candidate(record), reference_grams_.data(), runs);
 }
 
 }  // namespace vexaro
