@@ -93,7 +93,7 @@ class KeyBits {
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
-    : count_(index.size()), live_count_(index.size()), id_of_(0) {
+    : count_(index.size()), live_count_(index.size()) {
   length_.resize(count_);
   read_length_.resize(count_);
   for (int32_t record = 0; record < count_; ++record) {
@@ -119,8 +119,9 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
     });
   };
   for (int32_t rank = 0; rank < count_; ++rank) for_each_key(rank, test_and_set);
-  seen.drain([&](uint32_t key) { keys_.push_back(key); });
-  keys_.shrink_to_fit();
+  seen.drain([&](uint32_t key) { ids_.append(key); });
+  ids_.seal();
+  const size_t keys = static_cast<size_t>(ids_.size());
   std::vector<uint32_t> grams;
   auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
     grams.clear();
@@ -131,25 +132,22 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
     return grams;
   };
 
-  id_of_ = GramTable(static_cast<uint32_t>(keys_.size()));
-  for (size_t id = 0; id < keys_.size(); ++id) id_of_.insert(keys_[id]) = static_cast<int32_t>(id);
-
   // Grams held by more ranks than a bitset has words are cheaper kept
   // whole, and they are set straight into their bitsets: their postings
   // would be most of the index's memory on the largest inputs.
-  std::vector<uint32_t> holders(keys_.size() + 1, 0);
+  std::vector<uint32_t> holders(keys + 1, 0);
   for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t key : grams_of(rank)) ++holders[id_of_.find(key)];
+    for (uint32_t key : grams_of(rank)) ++holders[ids_.find(key)];
   }
   const int32_t words = (count_ + 63) / 64;
   const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
-  std::vector<int32_t> by_holders(keys_.size());
+  std::vector<int32_t> by_holders(keys);
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
                    [&](int32_t a, int32_t b) { return holders[a] > holders[b]; });
   const size_t most_dense =
       padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
-  dense_at_.assign(keys_.size(), -1);
+  dense_at_.assign(keys, -1);
   for (size_t d = 0; d < std::min(most_dense, by_holders.size()); ++d) {
     if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
     dense_at_[by_holders[d]] = static_cast<int32_t>(d);
@@ -158,14 +156,14 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
 
   // Postings of the other grams, ranks ascending.
-  posting_begin_.assign(keys_.size() + 1, 0);
-  for (size_t id = 0; id < keys_.size(); ++id)
+  posting_begin_.assign(keys + 1, 0);
+  for (size_t id = 0; id < keys; ++id)
     posting_begin_[id + 1] = posting_begin_[id] + (dense_at_[id] < 0 ? holders[id] : 0);
   postings_.resize(posting_begin_.back());
   std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
   for (int32_t rank = 0; rank < count_; ++rank) {
     for (uint32_t key : grams_of(rank)) {
-      const int32_t id = id_of_.find(key);
+      const int32_t id = ids_.find(key);
       if (dense_at_[id] >= 0) {
         dense_[static_cast<size_t>(dense_at_[id]) * padded_words + rank / 64] |= uint64_t{1}
                                                                                  << (rank % 64);
@@ -174,7 +172,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
       }
     }
   }
-  scratch_slot_.assign(keys_.size(), -1);
+  scratch_slot_.assign(keys, -1);
   lay_out(count_);
 }
 
@@ -221,7 +219,8 @@ void GramIndex::compact() {
   record_at_.resize(ranks);
   place_at_.resize(ranks);
   uint32_t kept = 0;
-  for (size_t id = 0; id < keys_.size(); ++id) {
+  const size_t keys = static_cast<size_t>(ids_.size());
+  for (size_t id = 0; id < keys; ++id) {
     const uint32_t begin = posting_begin_[id];
     posting_begin_[id] = kept;
     for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
@@ -229,7 +228,7 @@ void GramIndex::compact() {
         postings_[kept++] = static_cast<Rank>(renumbered[postings_[i]]);
     }
   }
-  posting_begin_[keys_.size()] = kept;
+  posting_begin_[keys] = kept;
   postings_.resize(kept);
   squeeze_dense(renumbered, ranks);
   lay_out(ranks);
@@ -298,7 +297,7 @@ void GramIndex::prepare_row(ItemView reference) {
   scratch_ids_.clear();
   window_ids_.clear();
   for_each_window(reference, [&](int32_t start, bool clean) {
-    const int32_t id = clean ? id_of_.find(gram_key(reference.bytes + start)) : -1;
+    const int32_t id = clean ? ids_.find(gram_key(reference.bytes + start)) : -1;
     window_ids_.push_back(id);
     if (id >= 0 && dense_at_[id] < 0 && scratch_slot_[id] < 0) {
       scratch_slot_[id] = static_cast<int32_t>(scratch_ids_.size());

@@ -19,7 +19,7 @@
 #include <new>
 #include <vector>
 
-#include "engine/gram_table.h"
+#include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
 #include "records/record_index.h"
 
@@ -109,8 +109,7 @@ class GramIndex {
   Bitsets listed_;                 // per rank: live and not muted
   std::vector<bool> muted_;        // per record
   std::vector<int32_t> word_shortest_, word_longest_read_;
-  std::vector<uint32_t> keys_;           // every gram, sorted; its index is its id
-  GramTable id_of_;                      // per gram: its id
+  GramIds ids_;                          // per gram: its id, in ascending order of grams
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
   // Ranks are below kMaxRecords, so postings take half the room of int32_t.
   using Rank = uint16_t;
