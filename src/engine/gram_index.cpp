@@ -11,6 +11,7 @@
 #endif
 
 #include "engine/grams.h"
+#include "engine/key_bits.h"
 
 namespace vexaro {
 namespace {
@@ -39,56 +40,6 @@ void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
   carry = (a & b) | (u & c);
   sum = u ^ c;
 }
-
-// A set of q-gram keys, below 2^24: one bit per possible key, in zeroed memory
-// that is only touched where keys fall, and a summary bit per block of 64
-// words, so that listing the keys in order reads only blocks that hold
-// some. Touching all 2 MB of a 3-byte key space would cost more than
-// indexing a small input.
-class KeyBits {
- public:
-  KeyBits()
-      : words_((size_t{1} << (8 * kGram)) / 64),
-        bits_(static_cast<uint64_t*>(std::calloc(words_, sizeof(uint64_t)))),
-        summary_((words_ + kBlock * 64 - 1) / (kBlock * 64), 0) {
-    if (bits_ == nullptr) throw std::bad_alloc();
-  }
-  ~KeyBits() { std::free(bits_); }
-  KeyBits(const KeyBits&) = delete;
-  KeyBits& operator=(const KeyBits&) = delete;
-
-  bool test_and_set(uint32_t key) {
-    const uint64_t bit = uint64_t{1} << (key & 63);
-    const bool was = (bits_[key >> 6] & bit) != 0;
-    bits_[key >> 6] |= bit;
-    const size_t block = (key >> 6) / kBlock;
-    summary_[block >> 6] |= uint64_t{1} << (block & 63);
-    return was;
-  }
-  // Clears the key's word, and any other key in it.
-  void clear_word(uint32_t key) { bits_[key >> 6] = 0; }
-  // Calls visit(key) for every key in ascending order, and clears the set.
-  template <class Visit>
-  void drain(Visit&& visit) {
-    for (size_t s = 0; s < summary_.size(); ++s) {
-      for (uint64_t blocks = summary_[s]; blocks != 0; blocks &= blocks - 1) {
-        const size_t first = (s * 64 + __builtin_ctzll(blocks)) * kBlock;
-        for (size_t w = first; w < std::min(first + kBlock, words_); ++w) {
-          for (uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1)
-            visit(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
-          bits_[w] = 0;
-        }
-      }
-      summary_[s] = 0;
-    }
-  }
-
- private:
-  static constexpr size_t kBlock = 64;  // words per summary bit
-  size_t words_;
-  uint64_t* bits_;
-  std::vector<uint64_t> summary_;
-};
 
 }  // namespace
 
