@@ -46,13 +46,17 @@ std::string random_record(std::mt19937& rng) {
   return record;
 }
 
+RecordIndex random_index(const Settings& settings, std::mt19937& rng, int count) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < count; ++i) texts.push_back(random_record(rng));
+  return index_records(settings, texts);
+}
+
 TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-oab"}, {"-v"}}) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
-    std::vector<std::string> texts;
-    for (int i = 0; i < 1200; ++i) texts.push_back(random_record(rng));
-    const RecordIndex index = index_records(settings, texts);
+    const RecordIndex index = random_index(settings, rng, 1200);
     const PreparedRecords records(settings, index);
     GramIndex grams(records, index);
     std::vector<bool> live(index.size(), true);
@@ -97,9 +101,7 @@ TEST(RowBounds, RefuseTheSameWithoutWindowBits) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-oab"}, {"-a"}}) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(5);
-    std::vector<std::string> texts;
-    for (int i = 0; i < 300; ++i) texts.push_back(random_record(rng));
-    const RecordIndex index = index_records(settings, texts);
+    const RecordIndex index = random_index(settings, rng, 300);
     const PreparedRecords with_bits(settings, index), without_bits(settings, index, 0);
     ASSERT_NE(with_bits.window_bits(0), nullptr);
     ASSERT_EQ(without_bits.window_bits(0), nullptr);
