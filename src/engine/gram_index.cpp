@@ -11,7 +11,7 @@
 #endif
 
 #include "engine/grams.h"
-#include "engine/key_bits.h"
+#include "engine/rank_grams.h"
 
 namespace vexaro {
 namespace {
@@ -57,74 +57,66 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   place_at_ = record_at_;
   muted_.assign(count_, false);
 
-  // The grams are gathered rank by rank, three times over, rather than
-  // held for all ranks at once: on the largest inputs that would take
-  // several times the memory of the postings themselves. A key has q <= 3
-  // bytes, so one bit per possible key marks the keys seen.
-  KeyBits seen;
-  auto test_and_set = [&](uint32_t key) { return seen.test_and_set(key); };
-  auto for_each_key = [&](int32_t rank, auto&& visit) {
-    const ItemView item = records.candidate(record_at_[rank]);
-    for_each_window(item, [&](int32_t start, bool clean) {
-      if (clean) visit(gram_key(item.bytes + start));
-    });
-  };
-  for (int32_t rank = 0; rank < count_; ++rank) for_each_key(rank, test_and_set);
-  seen.drain([&](uint32_t key) { ids_.append(key); });
+  RankGrams grams(records, record_at_);
+  grams.each_key([&](uint32_t key) { ids_.append(key); });
   ids_.seal();
-  const size_t keys = static_cast<size_t>(ids_.size());
-  std::vector<uint32_t> grams;
-  auto grams_of = [&](int32_t rank) -> const std::vector<uint32_t>& {
-    grams.clear();
-    for_each_key(rank, [&](uint32_t key) {
-      if (!test_and_set(key)) grams.push_back(key);
-    });
-    for (uint32_t key : grams) seen.clear_word(key);
-    return grams;
-  };
+  const std::vector<uint32_t> holders = count_holders(grams);
+  choose_dense(holders);
+  fill_postings(grams, holders);
+  scratch_slot_.assign(ids_.size(), -1);
+  lay_out(count_);
+}
 
-  // Grams held by more ranks than a bitset has words are cheaper kept
-  // whole, and they are set straight into their bitsets: their postings
-  // would be most of the index's memory on the largest inputs.
-  std::vector<uint32_t> holders(keys + 1, 0);
+// Per gram id, how many ranks hold it; one more entry, zero.
+std::vector<uint32_t> GramIndex::count_holders(RankGrams& grams) const {
+  std::vector<uint32_t> holders(ids_.size() + 1, 0);
   for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t key : grams_of(rank)) ++holders[ids_.find(key)];
+    for (uint32_t key : grams.of(rank)) ++holders[ids_.find(key)];
   }
+  return holders;
+}
+
+// Grams held by more ranks than a bitset has words are cheaper kept whole,
+// the most held first, within a budget.
+void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
   const int32_t words = (count_ + 63) / 64;
   const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
-  std::vector<int32_t> by_holders(keys);
+  std::vector<int32_t> by_holders(ids_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
                    [&](int32_t a, int32_t b) { return holders[a] > holders[b]; });
   const size_t most_dense =
       padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
-  dense_at_.assign(keys, -1);
+  dense_at_.assign(ids_.size(), -1);
   for (size_t d = 0; d < std::min(most_dense, by_holders.size()); ++d) {
     if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
     dense_at_[by_holders[d]] = static_cast<int32_t>(d);
     ++dense_count_;
   }
   dense_.assign(static_cast<size_t>(dense_count_) * padded_words, 0);
+}
 
-  // Postings of the other grams, ranks ascending.
+// The whole bitsets are set straight away, and the other grams listed
+// with their ranks ascending: the frequent grams' postings would be most
+// of the index's memory on the largest inputs.
+void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& holders) {
+  const size_t keys = static_cast<size_t>(ids_.size());
+  const size_t padded_words = dense_count_ == 0 ? 0 : dense_.size() / dense_count_;
   posting_begin_.assign(keys + 1, 0);
   for (size_t id = 0; id < keys; ++id)
     posting_begin_[id + 1] = posting_begin_[id] + (dense_at_[id] < 0 ? holders[id] : 0);
   postings_.resize(posting_begin_.back());
   std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
   for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t key : grams_of(rank)) {
+    for (uint32_t key : grams.of(rank)) {
       const int32_t id = ids_.find(key);
       if (dense_at_[id] >= 0) {
-        dense_[static_cast<size_t>(dense_at_[id]) * padded_words + rank / 64] |= uint64_t{1}
-                                                                                 << (rank % 64);
+        dense_[dense_at_[id] * padded_words + rank / 64] |= uint64_t{1} << (rank % 64);
       } else {
         postings_[fill[id]++] = static_cast<Rank>(rank);
       }
     }
   }
-  scratch_slot_.assign(keys, -1);
-  lay_out(count_);
 }
 
 // Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.

@@ -25,6 +25,8 @@
 
 namespace vexaro {
 
+class RankGrams;
+
 // Allocates on cache-line borders, so that threads counting neighbouring
 // ranges of bitset words never write to the same line.
 template <class T>
@@ -94,6 +96,9 @@ class GramIndex {
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
+  std::vector<uint32_t> count_holders(RankGrams& grams) const;
+  void choose_dense(const std::vector<uint32_t>& holders);
+  void fill_postings(RankGrams& grams, const std::vector<uint32_t>& holders);
   void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The q-gram keys seen while the gram index is built, listed in order.
+// The distinct q-grams of each ranked record, gathered while the gram
+// index is built.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "engine/grams.h"
+#include "engine/prepared_records.h"
 
 namespace vexaro {
 
@@ -60,6 +62,46 @@ class KeyBits {
   size_t words_;
   uint64_t* bits_;
   std::vector<uint64_t> summary_;
+};
+
+// The grams are gathered rank by rank, each time they are needed, rather
+// than held for all ranks at once: on the largest inputs that would take
+// several times the memory of the postings themselves.
+class RankGrams {
+ public:
+  RankGrams(const PreparedRecords& records, const std::vector<int32_t>& record_at)
+      : records_(records), record_at_(record_at) {}
+
+  // Calls visit(key) for every key any rank holds, in ascending order.
+  template <class Visit>
+  void each_key(Visit&& visit) {
+    for (int32_t rank = 0; rank < static_cast<int32_t>(record_at_.size()); ++rank)
+      each_window(rank, [&](uint32_t key) { seen_.test_and_set(key); });
+    seen_.drain(visit);
+  }
+  // The keys the rank holds, each once.
+  const std::vector<uint32_t>& of(int32_t rank) {
+    grams_.clear();
+    each_window(rank, [&](uint32_t key) {
+      if (!seen_.test_and_set(key)) grams_.push_back(key);
+    });
+    for (uint32_t key : grams_) seen_.clear_word(key);
+    return grams_;
+  }
+
+ private:
+  template <class Visit>
+  void each_window(int32_t rank, Visit&& visit) const {
+    const ItemView item = records_.candidate(record_at_[rank]);
+    for_each_window(item, [&](int32_t start, bool clean) {
+      if (clean) visit(gram_key(item.bytes + start));
+    });
+  }
+
+  const PreparedRecords& records_;
+  const std::vector<int32_t>& record_at_;
+  KeyBits seen_;
+  std::vector<uint32_t> grams_;
 };
 
 }  // namespace vexaro
