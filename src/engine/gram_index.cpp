@@ -25,6 +25,12 @@ constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
+// The bitset words of `ranks` ranks, padded to whole cache lines.
+size_t padded_words_of(int32_t ranks) {
+  const size_t words = (static_cast<size_t>(ranks) + 63) / 64;
+  return (words + kLineWords - 1) / kLineWords * kLineWords;
+}
+
 // Two bitset words, counted together in one vector register.
 using Pair = uint64_t __attribute__((vector_size(16)));
 
@@ -80,7 +86,7 @@ std::vector<uint32_t> GramIndex::count_holders(RankGrams& grams) const {
 // the most held first, within a budget.
 void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
   const int32_t words = (count_ + 63) / 64;
-  const int32_t padded_words = (words + kLineWords - 1) / kLineWords * kLineWords;
+  const size_t padded_words = padded_words_of(count_);
   std::vector<int32_t> by_holders(ids_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
   std::stable_sort(by_holders.begin(), by_holders.end(),
@@ -101,7 +107,7 @@ void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
 // of the index's memory on the largest inputs.
 void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& holders) {
   const size_t keys = static_cast<size_t>(ids_.size());
-  const size_t padded_words = dense_count_ == 0 ? 0 : dense_.size() / dense_count_;
+  const size_t padded_words = padded_words_of(count_);
   posting_begin_.assign(keys + 1, 0);
   for (size_t id = 0; id < keys; ++id)
     posting_begin_[id + 1] = posting_begin_[id] + (dense_at_[id] < 0 ? holders[id] : 0);
@@ -123,7 +129,7 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
 void GramIndex::lay_out(int32_t ranks) {
   ranks_ = ranks;
   words_ = (ranks + 63) / 64;
-  const int32_t padded_words = (words_ + kLineWords - 1) / kLineWords * kLineWords;
+  const size_t padded_words = padded_words_of(ranks);
   live_.assign(padded_words, 0);
   listed_.assign(padded_words, 0);
   word_shortest_.assign(words_, 0);
@@ -139,7 +145,7 @@ void GramIndex::lay_out(int32_t ranks) {
   scratch_ids_.clear();
   scratch_.clear();
   zero_.assign(padded_words, 0);
-  planes_.assign(static_cast<size_t>(padded_words) * kPlanes, 0);
+  planes_.assign(padded_words * kPlanes, 0);
 }
 
 // Renumbers the live records only, so that rows count and list over them
@@ -181,7 +187,7 @@ void GramIndex::compact() {
 // bitset's new words land at or before the old words still to be read.
 void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks) {
   const size_t old_padded = zero_.size();
-  const size_t new_padded = ((ranks + 63) / 64 + kLineWords - 1) / kLineWords * kLineWords;
+  const size_t new_padded = padded_words_of(ranks);
   for (size_t d = 0; d < static_cast<size_t>(dense_count_); ++d) {
     const uint64_t* in = &dense_[d * old_padded];
     uint64_t* out = &dense_[d * new_padded];
