@@ -31,13 +31,7 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 };
 
 RecordStats test_stats() {
-  RecordStats stats;
-  stats.Minbyt = 40;
-  stats.Maxbyt = 122;
-  stats.Linza = 10;
-  stats.Slinlensum = 95;
-  stats.Smeanlen2 = 18;
-  return stats;
+  return {.Minbyt = 40, .Maxbyt = 122, .Linza = 10, .Slinlensum = 95, .Smeanlen2 = 18};
 }
 
 // Items from few letters, so that long common pieces, repeats and ties abound.

@@ -78,12 +78,8 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 };
 
 TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
-  RecordStats stats;
-  stats.Minbyt = 65;
-  stats.Maxbyt = 122;
-  stats.Linza = 10;
-  stats.Slinlensum = 6000;
-  stats.Smeanlen2 = 1200;
+  const RecordStats stats{
+      .Minbyt = 65, .Maxbyt = 122, .Linza = 10, .Slinlensum = 6000, .Smeanlen2 = 1200};
   std::mt19937 rng(2026);
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
