@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/bits.h"
 #include "engine/grams.h"
 #include "engine/signature.h"
 #include "records/settings.h"
@@ -30,10 +31,7 @@ inline bool falls_short(const Settings& settings, Coverage c, int32_t LB, Beatin
 // The filter bit of the q-gram window at `bytes`, or GramFilter::kBits
 // where the window holds a blank.
 inline uint16_t window_filter_bit(const uint8_t* bytes) {
-  for (int32_t k = 0; k < kGram; ++k) {
-    if (bytes[k] == kBlank) return GramFilter::kBits;
-  }
-  return static_cast<uint16_t>(gram_bit(bytes));
+  return holds_blank(bytes, kGram) ? GramFilter::kBits : static_cast<uint16_t>(gram_bit(bytes));
 }
 
 // The bytes of an item of `length` bytes that q-grams held in a filter's
