@@ -3,6 +3,7 @@
 // pairs under every scoring option.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 #include <string>
 #include <vector>
@@ -85,12 +86,15 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
       const PreparedItem a = prepare(s, ref), b = prepare(s, cand);
       ASSERT_EQ(fast.score(a.view(), b.view(), Sleni, Slenj, -1), expected)
           << "args " << ::testing::PrintToString(args) << " ref " << ref << " cand " << cand;
-      const int32_t threshold = expected + static_cast<int32_t>(rng() % 41) - 20;
-      const int32_t pruned = fast.score(a.view(), b.view(), Sleni, Slenj, threshold);
-      if (expected > threshold) {
-        ASSERT_EQ(pruned, expected);
-      } else {
-        ASSERT_LE(pruned, threshold);
+      // A caller's cutoff may lie beyond any score, too.
+      for (const int32_t threshold :
+           {expected + static_cast<int32_t>(rng() % 41) - 20, INT32_MAX}) {
+        const int32_t pruned = fast.score(a.view(), b.view(), Sleni, Slenj, threshold);
+        if (expected > threshold) {
+          ASSERT_EQ(pruned, expected);
+        } else {
+          ASSERT_LE(pruned, threshold);
+        }
       }
     }
   }

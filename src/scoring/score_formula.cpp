@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "scoring/score_formula.h"
 
+#include "scoring/item.h"
+
 namespace vexaro {
 
 int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t LA,
@@ -13,27 +15,28 @@ int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_
   return static_cast<int32_t>(S / (LA + LB));
 }
 
-// Estimated from the score's formula, then made exact against it: the
-// score is S / (LA + LB) with S = 1000 sum (Sleni + Slenj) / Smeanlen2,
-// every division truncating.
-uint64_t least_correlated_sum_beating(const Settings& s, const RecordStats& stats,
-                                      int32_t threshold, int32_t pattern_length,
-                                      int32_t searched_length, int32_t reference_stored,
-                                      int32_t candidate_stored) {
-  const uint64_t lengths =
-      static_cast<uint64_t>(pattern_length) + static_cast<uint64_t>(searched_length);
-  const uint64_t target = (static_cast<uint64_t>(threshold) + 1) * lengths;
-  const uint64_t scale =
-      uint64_t{1000} * static_cast<uint64_t>(int64_t{reference_stored} + candidate_stored);
-  if (scale == 0) return UINT64_MAX;  // no sum raises a score correlated with empty records
-  uint64_t sum = (target * static_cast<uint64_t>(stats.Smeanlen2) + scale - 1) / scale;
-  auto beats = [&](uint64_t m) {
-    return final_score(s, stats, m, pattern_length, searched_length, reference_stored,
-                       candidate_stored) > threshold;
-  };
-  while (sum > 0 && beats(sum - 1)) --sum;
-  while (!beats(sum)) ++sum;
-  return sum;
+// The score is S / (LA + LB) with S = 1000 sum (Sleni + Slenj) / Smeanlen2,
+// every division truncating, so the least sum above the threshold is a
+// quotient rounded up. It is found in 128-bit arithmetic, where no product
+// wraps: a threshold no match sum can beat (a caller's cutoff may be any
+// int32_t) gives "none" instead of a search past every real sum.
+uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats, int32_t threshold,
+                                      int32_t pattern_length, int32_t searched_length,
+                                      int32_t reference_stored, int32_t candidate_stored) {
+  using Wide = unsigned __int128;
+  const int64_t stored = int64_t{reference_stored} + candidate_stored;
+  // No sum raises a score correlated with empty records.
+  if (stored <= 0 || threshold < 0 || stats.Smeanlen2 <= 0) return threshold < 0 ? 0 : UINT64_MAX;
+  const Wide lengths = static_cast<Wide>(int64_t{pattern_length} + searched_length);
+  // S / lengths > threshold  <=>  S >= (threshold + 1) lengths, and
+  // 1000 sum stored / Smeanlen2 >= n  <=>  1000 sum stored >= n Smeanlen2.
+  const Wide needed =
+      (static_cast<Wide>(threshold) + 1) * lengths * static_cast<Wide>(stats.Smeanlen2);
+  const Wide scale = Wide{1000} * static_cast<Wide>(stored);
+  const Wide sum = (needed + scale - 1) / scale;
+  // Hits cover at most the pattern, and each adds at most L * L + 2 L.
+  constexpr Wide kMostSum = Wide{kMaxPrepared} * (kMaxPrepared + 2);
+  return sum > kMostSum ? UINT64_MAX : static_cast<uint64_t>(sum);
 }
 
 int32_t single_score(const RecordStats& stats, int32_t longest) {

@@ -41,7 +41,8 @@ inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_
 int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t match_sum,
                     int32_t LA, int32_t LB, int32_t Sleni, int32_t Slenj);
 
-// The least match sum whose final score is above `threshold` under -f.
+// The least match sum whose final score is above `threshold` under -f, or
+// UINT64_MAX when no match sum two items can reach is.
 uint64_t least_correlated_sum_beating(const Settings& settings, const RecordStats& stats,
                                       int32_t threshold, int32_t pattern_length,
                                       int32_t searched_length, int32_t reference_stored,
