@@ -32,21 +32,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const vexaro::Settings s = vexaro::parse_arguments(args, size % 2 == 1);
 
-  // Pseudo-record mode needs lengths from 1 to oran and a countdown of at least 1.
+  // Pseudo-record mode needs lengths from 1 to pseudo_longest and a countdown of at least 1.
   if (s.pseudo_records()) {
-    require(s.uran >= 1 && s.uran <= s.oran);
-    require(s.dran == s.oran - s.uran + 1 && s.dran >= 1);
-    require(s.slims[0] == '\0');
+    require(s.pseudo_shortest >= 1 && s.pseudo_shortest <= s.pseudo_longest);
+    require(s.pseudo_lengths == s.pseudo_longest - s.pseudo_shortest + 1 && s.pseudo_lengths >= 1);
+    require(s.delimiters[0] == '\0');
   }
-  require(s.teilg >= 1 && s.teilg <= 100);
+  require(s.take_every >= 1 && s.take_every <= 100);
   // The operating range starts at 2, or 1 under -b; never at the zero byte.
-  require(s.minchar >= (s.bytdif ? 1 : 2));
-  require(s.MINSCAN == (s.metap ? 1 : 3));
-  require(!s.metap || s.casens);
-  require(terminated(s.slims.data(), s.slims.size()));
-  for (const auto& slot : s.omtext) require(terminated(slot.data(), slot.size()));
-  require(s.omitnr || s.omtext[0][0] == '\0');
-  require(s.umleit == (size % 2 == 0));
+  require(s.range_low >= (s.byte_difference ? 1 : 2));
+  require(s.shortest_piece == (s.phonetic_keys ? 1 : 3));
+  require(!s.phonetic_keys || s.case_sensitive);
+  require(terminated(s.delimiters.data(), s.delimiters.size()));
+  for (const auto& slot : s.omit_strings) require(terminated(slot.data(), slot.size()));
+  require(s.omit_in_use || s.omit_strings[0][0] == '\0');
+  require(s.output_redirected == (size % 2 == 0));
   require(!vexaro::banner_text().empty());
   return 0;
 }

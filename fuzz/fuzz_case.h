@@ -113,7 +113,7 @@ inline bool cheap_to_order(const FuzzCase& c) {
   if (scan_records(settings, input, diagnostics, index) != ScanStatus::ok) return true;
   const int64_t count = index.size();
   if (count > 64) return false;
-  const int64_t mean = count > 0 ? index.stats.Slinlensum / count : 0;
+  const int64_t mean = count > 0 ? index.stats.stored_bytes / count : 0;
   return count * (count - 1) / 2 * (mean * mean / 256 + 1) <= 20000;
 }
 

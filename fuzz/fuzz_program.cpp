@@ -72,19 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string_view out = result.out;
   long long mean = 0;
-  if (s.dispf) {
+  if (s.show_scores) {
     const std::string_view mark = "\n*** Mean value of all scores: ";
     const size_t at = out.rfind(mark);
     require(at != std::string_view::npos && out.ends_with(" *****"));
     mean = std::stoll(std::string(out.substr(at + mark.size())));
     out = out.substr(0, at);
   }
-  require(result.status == static_cast<int>(mean) || !s.dispf);
+  require(result.status == static_cast<int>(mean) || !s.show_scores);
   if (index.size() == 0) {
     require(out.empty() && result.status == 0);
     return 0;
   }
-  if (s.single) return 0;  // a substring may hold any byte of the range, a line end too
+  if (s.longest_substrings) return 0;  // a substring may hold any byte of the range, a line end too
 
   // Every record once, as its rewritten bytes, the first record first.
   std::vector<std::string_view> lines = split_lines(out);
@@ -103,23 +103,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       require(line.starts_with('\r'));
       line.remove_prefix(1);
     }
-    if (s.dispf) {
+    if (s.show_scores) {
       const long long score = take_score(line);
       require(i > 0 || score == 0);
       score_sum += score;
     }
-    if (s.linu) offsets.push_back(take_offset(line));
+    if (s.show_offsets) offsets.push_back(take_offset(line));
     written.emplace_back(line);
   }
   require(written[0] == expected[0]);
   std::sort(expected.begin(), expected.end());
   std::sort(written.begin(), written.end());
   require(written == expected);
-  if (s.dispf) require(score_sum / index.size() == mean);
-  if (s.linu) {
-    require(offsets[0] == index.linas[0]);
+  if (s.show_scores) require(score_sum / index.size() == mean);
+  if (s.show_offsets) {
+    require(offsets[0] == index.offsets[0]);
     std::sort(offsets.begin(), offsets.end());
-    std::vector<unsigned long long> all(index.linas.begin(), index.linas.end());
+    std::vector<unsigned long long> all(index.offsets.begin(), index.offsets.end());
     require(offsets == all);
   }
   return 0;

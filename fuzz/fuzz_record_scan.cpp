@@ -23,8 +23,8 @@ using vexaro::Settings;
 struct Model {
   std::vector<uint64_t> offsets;
   std::vector<int32_t> lengths;
-  uint8_t Minbyt = 255, Maxbyt = 0;
-  int32_t Slinlensum = 0;
+  uint8_t min_byte = 255, max_byte = 0;
+  int32_t stored_bytes = 0;
   std::string diagnostics;
 };
 
@@ -34,14 +34,14 @@ Model model_scan(const Settings& s, std::string_view data) {
   int32_t countdown = 0;
   uint64_t position = 0;
   auto in_slims = [&](uint8_t b) {
-    return b == 0 || std::memchr(s.slims.data(), b, std::strlen(s.slims.data())) != nullptr;
+    return b == 0 || std::memchr(s.delimiters.data(), b, std::strlen(s.delimiters.data())) != nullptr;
   };
   while (m.offsets.size() < vexaro::kMaxRecords) {
     const uint64_t offset = position;
     int64_t limit = vexaro::kReadLimit;
     if (s.pseudo_records()) {
-      if (countdown == 0) countdown = s.teilg;
-      const int32_t length = generator.next() % s.dran + s.uran;
+      if (countdown == 0) countdown = s.take_every;
+      const int32_t length = generator.next() % s.pseudo_lengths + s.pseudo_shortest;
       if (--countdown != 0) {
         position += length;
         continue;
@@ -59,18 +59,18 @@ Model model_scan(const Settings& s, std::string_view data) {
       if (in_slims(b)) break;
       if (b == 13) carriage_return = accepted;
       ++accepted;
-      if (b > m.Maxbyt && b <= s.hichar) {
-        m.Maxbyt = b;
-      } else if (b < m.Minbyt && b >= s.minchar) {
-        m.Minbyt = b;
+      if (b > m.max_byte && b <= s.range_high) {
+        m.max_byte = b;
+      } else if (b < m.min_byte && b >= s.range_low) {
+        m.min_byte = b;
       }
     }
     if (at_end && s.pseudo_records()) break;
     if (accepted > 0) {
       int32_t length = accepted;
-      if (s.islims && !at_end) {
+      if (s.delimiters_given && !at_end) {
         length = accepted + 1;
-      } else if (!s.islims && !s.pseudo_records() && carriage_return > 0) {
+      } else if (!s.delimiters_given && !s.pseudo_records() && carriage_return > 0) {
         length = carriage_return;
       }
       if (length > vexaro::kMaxRecordLength) {
@@ -83,7 +83,7 @@ Model model_scan(const Settings& s, std::string_view data) {
       length = static_cast<int32_t>(std::min<uint64_t>(length, data.size() - offset));
       m.offsets.push_back(offset);
       m.lengths.push_back(length);
-      m.Slinlensum += length;
+      m.stored_bytes += length;
       char count[16];
       std::snprintf(count, sizeof count, "\r%6d", static_cast<int>(m.offsets.size()));
       m.diagnostics += count;
@@ -93,7 +93,7 @@ Model model_scan(const Settings& s, std::string_view data) {
   char summary[128];
   std::snprintf(summary, sizeof summary,
                 " Lines to process.(= %lu bytes)\n------------------------------------------\n",
-                static_cast<unsigned long>(m.Slinlensum));
+                static_cast<unsigned long>(m.stored_bytes));
   m.diagnostics += summary;
   return m;
 }
@@ -113,19 +113,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Model m = model_scan(settings, c.input);
   const int32_t count = index.size();
   require(count == static_cast<int32_t>(m.offsets.size()));
-  require(index.linas.size() == m.offsets.size() && index.linlens.size() == m.offsets.size());
+  require(index.offsets.size() == m.offsets.size() && index.stored_lengths.size() == m.offsets.size());
   for (int32_t i = 0; i < count; ++i) {
-    require(index.linas[i] == m.offsets[i]);
-    require(index.linlens[i] == m.lengths[i]);
+    require(index.offsets[i] == m.offsets[i]);
+    require(index.stored_lengths[i] == m.lengths[i]);
     require(m.lengths[i] >= 1 && m.lengths[i] <= vexaro::kMaxRecordLength);
     // The stored bytes are the input's, ended by a zero byte.
     const uint8_t* item = index.item(i);
     require(std::memcmp(item, c.input.data() + m.offsets[i], m.lengths[i]) == 0);
     require(item[m.lengths[i]] == 0);
   }
-  require(index.stats.Minbyt == m.Minbyt && index.stats.Maxbyt == m.Maxbyt);
-  require(index.stats.Slinlensum == m.Slinlensum);
-  require(index.stats.Smeanlen2 == (count > 0 ? m.Slinlensum / count * 2 : 0));
+  require(index.stats.min_byte == m.min_byte && index.stats.max_byte == m.max_byte);
+  require(index.stats.stored_bytes == m.stored_bytes);
+  require(index.stats.twice_mean_length == (count > 0 ? m.stored_bytes / count * 2 : 0));
   require(diagnostics.text() == m.diagnostics);
   return 0;
 }

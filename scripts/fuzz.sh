@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and runs each for a bounded time.
 #   scripts/fuzz.sh SECONDS [TARGET...]
-# Targets: arguments record_scan simlin program differential (all by default).
+# Targets: arguments record_scan pair_scores program differential (all by default).
 # The corpus grows in $BUILD/corpus/<target>, seeded from fuzz/corpus/<target>;
 # a crashing input is left in $BUILD/artifacts/ and the script fails.
 # BUILD defaults to build-fuzz.
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-((${#targets[@]})) || targets=(arguments record_scan simlin program differential)
+((${#targets[@]})) || targets=(arguments record_scan pair_scores program differential)
 build=${BUILD:-build-fuzz}
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null

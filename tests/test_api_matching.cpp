@@ -261,10 +261,10 @@ TEST(Library, StatisticsAreTheScans) {
     RecordIndex index;
     ASSERT_EQ(scan_records(settings, source, diagnostics, index), ScanStatus::ok);
     const Statistics statistics = Statistics::of(Options::from_arguments(args), records);
-    EXPECT_EQ(statistics.min_byte, index.stats.Minbyt);
-    EXPECT_EQ(statistics.max_byte, index.stats.Maxbyt);
-    EXPECT_EQ(statistics.records, uint64_t(index.stats.Linza));
-    EXPECT_EQ(statistics.stored_bytes, uint64_t(index.stats.Slinlensum));
+    EXPECT_EQ(statistics.min_byte, index.stats.min_byte);
+    EXPECT_EQ(statistics.max_byte, index.stats.max_byte);
+    EXPECT_EQ(statistics.records, uint64_t(index.stats.record_count));
+    EXPECT_EQ(statistics.stored_bytes, uint64_t(index.stats.stored_bytes));
   }
 }
 

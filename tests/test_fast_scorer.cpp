@@ -32,7 +32,7 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 };
 
 RecordStats test_stats() {
-  return {.Minbyt = 40, .Maxbyt = 122, .Linza = 10, .Slinlensum = 95, .Smeanlen2 = 18};
+  return {.min_byte = 40, .max_byte = 122, .record_count = 10, .stored_bytes = 95, .twice_mean_length = 18};
 }
 
 // Items from few letters, so that long common pieces, repeats and ties abound.
@@ -81,15 +81,15 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
     PairScorer fast(s, stats);
     for (int round = 0; round < 400; ++round) {
       auto [ref, cand] = random_pair(rng);
-      const int32_t Sleni = static_cast<int32_t>(ref.size()) + 1, Slenj = 3;
-      const int32_t expected = literal.simlin(bytes(ref), bytes(cand), Sleni, Slenj);
+      const int32_t reference_stored = static_cast<int32_t>(ref.size()) + 1, candidate_stored = 3;
+      const int32_t expected = literal.score(bytes(ref), bytes(cand), reference_stored, candidate_stored);
       const PreparedItem a = prepare(s, ref), b = prepare(s, cand);
-      ASSERT_EQ(fast.score(a.view(), b.view(), Sleni, Slenj, -1), expected)
+      ASSERT_EQ(fast.score(a.view(), b.view(), reference_stored, candidate_stored, -1), expected)
           << "args " << ::testing::PrintToString(args) << " ref " << ref << " cand " << cand;
       // A caller's cutoff may lie beyond any score, too.
       for (const int32_t threshold :
            {expected + static_cast<int32_t>(rng() % 41) - 20, INT32_MAX}) {
-        const int32_t pruned = fast.score(a.view(), b.view(), Sleni, Slenj, threshold);
+        const int32_t pruned = fast.score(a.view(), b.view(), reference_stored, candidate_stored, threshold);
         if (expected > threshold) {
           ASSERT_EQ(pruned, expected);
         } else {
@@ -109,7 +109,7 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
     std::vector<std::string> args = extra;
     args.push_back("-a9999");
     const Settings s = parse_arguments(args, false);
-    if (s.bytdif) continue;
+    if (s.byte_difference) continue;
     LiteralScorer literal(s, stats);
     PairScorer fast(s, stats);
     for (int row = 0; row < 40; ++row) {
@@ -121,14 +121,14 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
         std::string cand = j % 2 ? random_pair(rng).second : random_item(rng);
         if (j % 3 == 0) cand = reference.substr(rng() % (reference.size() + 1)) + cand;
         const int32_t expected =
-            literal.simlin(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
+            literal.score(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
         const PreparedItem c = prepare(s, cand);
         const SingleHit hit = fast.single_hit(ref.view(), c.view());
         if (hit.length > static_cast<int32_t>(longest.size())) {
           longest.assign(reinterpret_cast<const char*>(hit.bytes), hit.length);
         }
         ASSERT_EQ(single_score(stats, static_cast<int32_t>(longest.size())), expected);
-        ASSERT_EQ(longest, literal.Sxstrng()) << "ref " << reference << " cand " << cand;
+        ASSERT_EQ(longest, literal.longest_substring()) << "ref " << reference << " cand " << cand;
       }
     }
   }
@@ -153,7 +153,7 @@ TEST(FastScorer, LongReferenceMeetsLongerAndShorterCandidates) {
         const size_t cut = rng() % reference.size();
         cand = j % 2 ? cand + reference.substr(cut) + reference.substr(0, cut)
                      : reference.substr(cut, reference.size() / 3) + cand;
-        const int32_t expected = literal.simlin(bytes(reference), bytes(cand), 7, 9);
+        const int32_t expected = literal.score(bytes(reference), bytes(cand), 7, 9);
         const PreparedItem c = prepare(s, cand);
         ASSERT_EQ(fast.score(ref.view(), c.view(), 7, 9, -1), expected)
             << "args " << ::testing::PrintToString(args) << " ref " << reference << " cand "
@@ -165,15 +165,15 @@ TEST(FastScorer, LongReferenceMeetsLongerAndShorterCandidates) {
 
 TEST(FastScorer, StartLengthFollowsTheDoublingProbe) {
   struct Case {
-    int32_t n, MINSCAN, lcs, start;
+    int32_t n, shortest_piece, lcs, start;
   };
   const Case cases[] = {
       {12, 3, 12, 11}, {13, 3, 13, 13},  {24, 3, 24, 23},  {8, 3, 8, 8}, {10, 3, 5, 5},
       {10, 3, 2, 2},   {100, 3, 11, 11}, {100, 3, 12, 23}, {4, 1, 4, 3}, {5, 1, 0, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(start_length_from_lcs(c.n, c.MINSCAN, c.lcs), c.start)
-        << c.n << " " << c.MINSCAN << " " << c.lcs;
+    EXPECT_EQ(start_length_from_lcs(c.n, c.shortest_piece, c.lcs), c.start)
+        << c.n << " " << c.shortest_piece << " " << c.lcs;
   }
 }
 
@@ -196,10 +196,10 @@ TEST(SlotPrefixes, ReportsExactlyTheCandidatesThatBeatTheBest) {
   const PreparedRecords records(settings, index);
   Slots slots(index.size());
   for (int32_t j = 0; j < index.size(); ++j) slots[j] = index.size() - 1 - j;
-  for (const auto& [Minbyt, Maxbyt] : {std::pair{97, 102}, {0, 255}, {100, 100}, {200, 50}}) {
+  for (const auto& [min_byte, max_byte] : {std::pair{97, 102}, {0, 255}, {100, 100}, {200, 50}}) {
     RecordStats stats = index.stats;
-    stats.Minbyt = static_cast<uint8_t>(Minbyt);
-    stats.Maxbyt = static_cast<uint8_t>(Maxbyt);
+    stats.min_byte = static_cast<uint8_t>(min_byte);
+    stats.max_byte = static_cast<uint8_t>(max_byte);
     SlotPrefixes prefixes(records, stats, slots);
     LiteralScorer scorer(settings, stats);
     for (int32_t reference = 0; reference < index.size(); reference += 5) {
@@ -208,11 +208,11 @@ TEST(SlotPrefixes, ReportsExactlyTheCandidatesThatBeatTheBest) {
       for (int32_t j = 0; j < index.size(); ++j) {
         const ItemView c = records.candidate(slots[j]);
         const int32_t literal =
-            scorer.simlin(bytes(texts[reference]), bytes(texts[slots[j]]), 0, 0);
+            scorer.score(bytes(texts[reference]), bytes(texts[slots[j]]), 0, 0);
         for (int32_t best = -1; best <= 1000; ++best) {
           const int32_t fast = prefixes.score(j, best);
           ASSERT_EQ(fast > best, literal > best)
-              << "range " << Minbyt << "-" << Maxbyt << " lengths " << r.length << " " << c.length
+              << "range " << min_byte << "-" << max_byte << " lengths " << r.length << " " << c.length
               << " best " << best;
           if (fast > best) {
             ASSERT_EQ(fast, literal);

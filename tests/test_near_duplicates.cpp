@@ -79,7 +79,7 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 
 TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
   const RecordStats stats{
-      .Minbyt = 65, .Maxbyt = 122, .Linza = 10, .Slinlensum = 6000, .Smeanlen2 = 1200};
+      .min_byte = 65, .max_byte = 122, .record_count = 10, .stored_bytes = 6000, .twice_mean_length = 1200};
   std::mt19937 rng(2026);
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
@@ -95,7 +95,7 @@ TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
       // The row's reference meets shorter and longer versions of itself.
       for (int j = 0; j < 4; ++j) {
         const std::string candidate = edited(base, rng);
-        const int32_t expected = literal.simlin(bytes(reference), bytes(candidate), 600, 610);
+        const int32_t expected = literal.score(bytes(reference), bytes(candidate), 600, 610);
         const PreparedItem cand = prepared(s, bytes(candidate));
         const std::string context =
             ::testing::PrintToString(args) + "\n" + reference + "\n" + candidate;
@@ -111,8 +111,8 @@ TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
 TEST(NearDuplicates, SingleModeFindsTheLiteralSubstring) {
   const Settings s = parse_arguments({"-a9999"}, false);
   RecordStats stats;
-  stats.Linza = 4;
-  stats.Slinlensum = 2000;
+  stats.record_count = 4;
+  stats.stored_bytes = 2000;
   std::mt19937 rng(77);
   LiteralScorer literal(s, stats);
   PairScorer fast(s, stats);
@@ -120,11 +120,11 @@ TEST(NearDuplicates, SingleModeFindsTheLiteralSubstring) {
     const std::string base = base_text(rng, 300 + rng() % 300);
     const std::string reference = edited(base, rng), candidate = edited(base, rng);
     literal.start_row();
-    literal.simlin(bytes(reference), bytes(candidate), 5, 5);
+    literal.score(bytes(reference), bytes(candidate), 5, 5);
     // The hit points into one of the prepared items, which must outlive it.
     const PreparedItem ref = prepared(s, bytes(reference)), cand = prepared(s, bytes(candidate));
     const SingleHit hit = fast.single_hit(ref.view(), cand.view());
-    ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length), literal.Sxstrng())
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length), literal.longest_substring())
         << reference << "\n"
         << candidate;
   }

@@ -141,14 +141,14 @@ TEST(Ordering, WorkingStart) {
     return std::string(
         reinterpret_cast<const char*>(working_start(s, reinterpret_cast<const uint8_t*>(item))));
   };
-  s.offs = 2;
+  s.skip_bytes = 2;
   EXPECT_EQ(start("abcdef"), "cdef");
-  s.offs = 10;
+  s.skip_bytes = 10;
   EXPECT_EQ(start("abc"), "");
-  s.offs = -3;
+  s.skip_bytes = -3;
   EXPECT_EQ(start("abc"), "abc");
-  s.offs = 1;
-  s.startchar = ':';
+  s.skip_bytes = 1;
+  s.start_byte = ':';
   EXPECT_EQ(start(":a:b"), "b");
   EXPECT_EQ(start("xab"), "ab");
 }

@@ -20,7 +20,7 @@ struct Scan {
   std::string diagnostics;
   Spans spans() const {
     Spans out;
-    for (int i = 0; i < index.size(); ++i) out.emplace_back(index.linas[i], index.linlens[i]);
+    for (int i = 0; i < index.size(); ++i) out.emplace_back(index.offsets[i], index.stored_lengths[i]);
     return out;
   }
 };
@@ -73,7 +73,7 @@ TEST(RecordIndex, StoredBytesAreTheIndexedSpan) {
   ASSERT_EQ(s.index.size(), 3);
   EXPECT_STREQ(reinterpret_cast<const char*>(s.index.item(0)), "a.");
   EXPECT_STREQ(reinterpret_cast<const char*>(s.index.item(1)), "b");  // its zero ends it
-  EXPECT_EQ(s.index.linlens[1], 2);
+  EXPECT_EQ(s.index.stored_lengths[1], 2);
   EXPECT_STREQ(reinterpret_cast<const char*>(s.index.item(2)), "cd");
   Scan cr = scan("a\rb\rc\n");
   EXPECT_STREQ(reinterpret_cast<const char*>(cr.index.item(0)), "a\rb");
@@ -81,15 +81,15 @@ TEST(RecordIndex, StoredBytesAreTheIndexedSpan) {
 
 TEST(RecordIndex, Statistics) {
   Scan two = scan("abc\ndef\n");
-  EXPECT_EQ(two.index.stats.Slinlensum, 6);
-  EXPECT_EQ(two.index.stats.Smeanlen2, 6);
+  EXPECT_EQ(two.index.stats.stored_bytes, 6);
+  EXPECT_EQ(two.index.stats.twice_mean_length, 6);
   Scan mixed = scan("abc\nabcd\n");
-  EXPECT_EQ(mixed.index.stats.Slinlensum, 7);
-  EXPECT_EQ(mixed.index.stats.Smeanlen2, 6);
+  EXPECT_EQ(mixed.index.stats.stored_bytes, 7);
+  EXPECT_EQ(mixed.index.stats.twice_mean_length, 6);
 
   struct ByteCase {
     std::string input;
-    int Minbyt, Maxbyt;
+    int min_byte, max_byte;
   };
   for (const ByteCase& c : std::vector<ByteCase>{{"abc\n", 255, 99},
                                                  {"cba\n", 97, 99},
@@ -98,16 +98,16 @@ TEST(RecordIndex, Statistics) {
                                                  {"aa\n", 97, 97}}) {
     Scan s = scan(c.input);
     SCOPED_TRACE(c.input);
-    EXPECT_EQ(s.index.stats.Minbyt, c.Minbyt);
-    EXPECT_EQ(s.index.stats.Maxbyt, c.Maxbyt);
+    EXPECT_EQ(s.index.stats.min_byte, c.min_byte);
+    EXPECT_EQ(s.index.stats.max_byte, c.max_byte);
   }
 }
 
 TEST(RecordIndex, LongRecordsAreTruncatedWithAWarning) {
   Scan s = scan(std::string(2500, 'x') + "\n");
   ASSERT_EQ(s.index.size(), 1);
-  EXPECT_EQ(s.index.linlens[0], 2000);
-  EXPECT_EQ(s.index.stats.Slinlensum, 2000);
+  EXPECT_EQ(s.index.stored_lengths[0], 2000);
+  EXPECT_EQ(s.index.stats.stored_bytes, 2000);
   EXPECT_NE(s.diagnostics.find("\t**WARNING, linelength 2500 truncated.**\r     1"),
             std::string::npos);
 
@@ -165,7 +165,7 @@ TEST(PseudoRecords, NewlinesAndDelimitersInsideChunks) {
   EXPECT_EQ(scan(std::string(33, 'a'), {"-g10,20", "-l"}).spans(), (Spans{{0, 20}, {19, 14}}));
   Scan big = scan(std::string(9000, 'a'), {"-g3000,4000"});
   EXPECT_EQ(big.index.size(), 2);
-  EXPECT_EQ(big.index.linlens[0], 2000);
+  EXPECT_EQ(big.index.stored_lengths[0], 2000);
   EXPECT_NE(big.diagnostics.find("WARNING, linelength"), std::string::npos);
   Scan full = scan(std::string(40000, 'a'), {"-g32767,32767", "-l"});
   EXPECT_NE(full.diagnostics.find("linelength 32768 truncated"), std::string::npos);
@@ -198,8 +198,8 @@ TEST(RecordIndex, PipeAndMemoryGiveTheSameIndex) {
     RecordIndex piped;
     ASSERT_EQ(scan_records(s, pipe, sink, piped), ScanStatus::ok);
     Scan direct = scan(data, args);
-    EXPECT_EQ(piped.linas, direct.index.linas);
-    EXPECT_EQ(piped.linlens, direct.index.linlens);
+    EXPECT_EQ(piped.offsets, direct.index.offsets);
+    EXPECT_EQ(piped.stored_lengths, direct.index.stored_lengths);
     EXPECT_EQ(piped.bytes, direct.index.bytes);
   }
 }

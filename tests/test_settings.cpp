@@ -11,27 +11,27 @@ namespace {
 
 Settings parse(std::vector<std::string> args) { return parse_arguments(args, false); }
 
-std::string slot(const Settings& s, int k) { return s.omtext[k].data(); }
+std::string slot(const Settings& s, int k) { return s.omit_strings[k].data(); }
 
 TEST(Settings, DefaultsWithoutArguments) {
   Settings s = parse({});
-  EXPECT_EQ(s.offs, 0);
-  EXPECT_EQ(s.minchar, 65);
-  EXPECT_EQ(s.hichar, 255);
-  EXPECT_EQ(s.MINSCAN, 3);
-  EXPECT_EQ(s.dran, 1);
-  EXPECT_EQ(s.teilg, 1);
-  EXPECT_EQ(s.slims[0], '\n');
-  EXPECT_FALSE(s.islims || s.omitnr || s.dispf || s.metap || s.single);
-  EXPECT_TRUE(s.umleit);
-  EXPECT_FALSE(parse_arguments({}, true).umleit);
+  EXPECT_EQ(s.skip_bytes, 0);
+  EXPECT_EQ(s.range_low, 65);
+  EXPECT_EQ(s.range_high, 255);
+  EXPECT_EQ(s.shortest_piece, 3);
+  EXPECT_EQ(s.pseudo_lengths, 1);
+  EXPECT_EQ(s.take_every, 1);
+  EXPECT_EQ(s.delimiters[0], '\n');
+  EXPECT_FALSE(s.delimiters_given || s.omit_in_use || s.show_scores || s.phonetic_keys || s.longest_substrings);
+  EXPECT_TRUE(s.output_redirected);
+  EXPECT_FALSE(parse_arguments({}, true).output_redirected);
 }
 
 struct NumericCase {
   std::vector<std::string> args;
-  int32_t offs;
-  uint32_t adapt;
-  bool single;
+  int32_t skip_bytes;
+  uint32_t length_divisor;
+  bool longest_substrings;
 };
 
 TEST(Settings, NumbersAndPrecedence) {
@@ -54,29 +54,29 @@ TEST(Settings, NumbersAndPrecedence) {
   for (const auto& c : cases) {
     Settings s = parse(c.args);
     SCOPED_TRACE(c.args.front());
-    EXPECT_EQ(s.offs, c.offs);
-    EXPECT_EQ(s.adapt, c.adapt);
-    EXPECT_EQ(s.single, c.single);
+    EXPECT_EQ(s.skip_bytes, c.skip_bytes);
+    EXPECT_EQ(s.length_divisor, c.length_divisor);
+    EXPECT_EQ(s.longest_substrings, c.longest_substrings);
   }
 }
 
 TEST(Settings, LetterOptionsAnywhereInAnArgument) {
   Settings dr = parse({"-dr"});
-  EXPECT_TRUE(dr.dispf && dr.linu);
+  EXPECT_TRUE(dr.show_scores && dr.show_offsets);
   Settings verbose = parse({"-verbose"});
-  EXPECT_TRUE(verbose.casens && verbose.bytdif && verbose.linu);
-  EXPECT_FALSE(verbose.dispf);
+  EXPECT_TRUE(verbose.case_sensitive && verbose.byte_difference && verbose.show_offsets);
+  EXPECT_FALSE(verbose.show_scores);
   Settings m = parse({"-m"});
-  EXPECT_TRUE(m.metap && m.casens);
-  EXPECT_EQ(m.MINSCAN, 1);
-  EXPECT_FALSE(parse({"dr"}).dispf);  // no leading '-'
+  EXPECT_TRUE(m.phonetic_keys && m.case_sensitive);
+  EXPECT_EQ(m.shortest_piece, 1);
+  EXPECT_FALSE(parse({"dr"}).show_scores);  // no leading '-'
   Settings pf = parse({"-pf"});
-  EXPECT_TRUE(pf.posab && pf.linlencor);
+  EXPECT_TRUE(pf.position_weighting && pf.length_correlation);
 }
 
 struct RangeCase {
   std::vector<std::string> args;
-  uint8_t lowchar, minchar, hichar;
+  uint8_t requested_low, range_low, range_high;
 };
 
 TEST(Settings, OperatingRange) {
@@ -89,15 +89,15 @@ TEST(Settings, OperatingRange) {
   for (const auto& c : cases) {
     Settings s = parse(c.args);
     SCOPED_TRACE(c.args.front());
-    EXPECT_EQ(s.lowchar, c.lowchar);
-    EXPECT_EQ(s.minchar, c.minchar);
-    EXPECT_EQ(s.hichar, c.hichar);
+    EXPECT_EQ(s.requested_low, c.requested_low);
+    EXPECT_EQ(s.range_low, c.range_low);
+    EXPECT_EQ(s.range_high, c.range_high);
   }
 }
 
 TEST(Settings, OmitList) {
   Settings s = parse({"-oabcdefghijklmnopq"});
-  EXPECT_TRUE(s.omitnr);
+  EXPECT_TRUE(s.omit_in_use);
   EXPECT_EQ(slot(s, 0), "abcdefghijklmn");
 
   s = parse({"-o1;2;3;4;5;6;7;8;9;10;11"});
@@ -124,8 +124,8 @@ TEST(Settings, OmitList) {
 
 TEST(Settings, Delimiters) {
   Settings alone = parse({"-l"});
-  EXPECT_TRUE(alone.islims);
-  EXPECT_EQ(alone.slims[0], '\0');
+  EXPECT_TRUE(alone.delimiters_given);
+  EXPECT_EQ(alone.delimiters[0], '\0');
   Settings semicolon = parse({"-l;,"});
   EXPECT_TRUE(semicolon.is_delimiter(';') && semicolon.is_delimiter(','));
   EXPECT_FALSE(semicolon.is_delimiter('\n'));
@@ -137,8 +137,8 @@ TEST(Settings, Delimiters) {
 
 struct PseudoCase {
   std::vector<std::string> args;
-  int16_t uran, oran, dran;
-  int32_t teilg;
+  int16_t pseudo_shortest, pseudo_longest, pseudo_lengths;
+  int32_t take_every;
   bool delimiters_emptied;
 };
 
@@ -160,18 +160,18 @@ TEST(Settings, PseudoRecordRange) {
   for (const auto& c : cases) {
     Settings s = parse(c.args);
     SCOPED_TRACE(c.args.front());
-    EXPECT_EQ(s.uran, c.uran);
-    EXPECT_EQ(s.oran, c.oran);
-    EXPECT_EQ(s.dran, c.dran);
-    EXPECT_EQ(s.teilg, c.teilg);
-    EXPECT_EQ(s.slims[0] == '\0', c.delimiters_emptied);
+    EXPECT_EQ(s.pseudo_shortest, c.pseudo_shortest);
+    EXPECT_EQ(s.pseudo_longest, c.pseudo_longest);
+    EXPECT_EQ(s.pseudo_lengths, c.pseudo_lengths);
+    EXPECT_EQ(s.take_every, c.take_every);
+    EXPECT_EQ(s.delimiters[0] == '\0', c.delimiters_emptied);
   }
 }
 
 TEST(Settings, StartCharacter) {
-  EXPECT_EQ(parse({"-c:"}).startchar, ':');
-  EXPECT_EQ(parse({"-c"}).startchar, 0);
-  EXPECT_EQ(parse({"-c", "-c:"}).startchar, 0);
+  EXPECT_EQ(parse({"-c:"}).start_byte, ':');
+  EXPECT_EQ(parse({"-c"}).start_byte, 0);
+  EXPECT_EQ(parse({"-c", "-c:"}).start_byte, 0);
 }
 
 }  // namespace

@@ -16,38 +16,38 @@ namespace {
 const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.c_str()); }
 
 struct Options {
-  int32_t MINSCAN = 3;
-  bool casens = false;
-  bool metap = false;
-  bool posab = false;
-  bool linlencor = false;
-  bool bytdif = false;
-  uint32_t adapt = 0;
+  int32_t shortest_piece = 3;
+  bool case_sensitive = false;
+  bool phonetic_keys = false;
+  bool position_weighting = false;
+  bool length_correlation = false;
+  bool byte_difference = false;
+  uint32_t length_divisor = 0;
   std::vector<std::string> omit = {};
 };
 
 Settings make_settings(const Options& o) {
   Settings s;
-  s.MINSCAN = o.MINSCAN;
-  s.casens = o.casens || o.metap;
-  s.metap = o.metap;
-  s.posab = o.posab;
-  s.linlencor = o.linlencor;
-  s.bytdif = o.bytdif;
-  s.adapt = o.adapt;
-  s.omitnr = !o.omit.empty();
+  s.shortest_piece = o.shortest_piece;
+  s.case_sensitive = o.case_sensitive || o.phonetic_keys;
+  s.phonetic_keys = o.phonetic_keys;
+  s.position_weighting = o.position_weighting;
+  s.length_correlation = o.length_correlation;
+  s.byte_difference = o.byte_difference;
+  s.length_divisor = o.length_divisor;
+  s.omit_in_use = !o.omit.empty();
   for (size_t k = 0; k < o.omit.size(); ++k) {
-    std::snprintf(s.omtext[k].data(), kOmitSlotBytes, "%s", o.omit[k].c_str());
+    std::snprintf(s.omit_strings[k].data(), kOmitSlotBytes, "%s", o.omit[k].c_str());
   }
   return s;
 }
 
-const Options kMetaphone{.MINSCAN = 1, .metap = true};
+const Options kMetaphone{.shortest_piece = 1, .phonetic_keys = true};
 
 TEST(Simdiff, Scores) {
   const struct {
     std::string searched, pattern;
-    uint8_t Minbyt, Maxbyt;
+    uint8_t min_byte, max_byte;
     int32_t score;
   } cases[] = {
       {"cat", "cat", 97, 122, 1000}, {"cat", "car", 97, 122, 973}, {"cats", "cat", 97, 122, 750},
@@ -56,8 +56,8 @@ TEST(Simdiff, Scores) {
       {"b", "a", 97, 97, 0},         {"b", "a", 255, 0, 999},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(simdiff(bytes(c.searched), bytes(c.pattern), c.searched.size(), c.pattern.size(),
-                      c.Minbyt, c.Maxbyt),
+    EXPECT_EQ(byte_difference_score(bytes(c.searched), bytes(c.pattern), c.searched.size(), c.pattern.size(),
+                      c.min_byte, c.max_byte),
               c.score)
         << c.searched << " / " << c.pattern;
   }
@@ -71,7 +71,7 @@ TEST(PrepareItem, FiltersFoldsOmitsAndEncodes) {
       {{}, "Hello World", "helloworld"},
       {{}, "A[Z@\x7F", "a[z\x7F"},
       {{}, "\xBF\xC0\xD7\xDF\xE0", "\xBF\xE0\xF7\xFF\xE0"},
-      {{.casens = true}, "ABC", "ABC"},
+      {{.case_sensitive = true}, "ABC", "ABC"},
       {{.omit = {"xyz"}},
        "abcXYZdef",
        "abc\x01\x01\x01"
@@ -99,7 +99,7 @@ TEST(PrepareItem, FiltersFoldsOmitsAndEncodes) {
 TEST(Startlen, DoublingProbe) {
   const struct {
     std::string searched, pattern;
-    int32_t MINSCAN, start;
+    int32_t shortest_piece, start;
   } cases[] = {
       {"abcdefghijkl", "abcdefghijkl", 3, 11},  // the doubling lands on n
       {"abcdefghijklm", "abcdefghijklm", 3, 13},
@@ -113,13 +113,13 @@ TEST(Startlen, DoublingProbe) {
   for (const auto& c : cases) {
     std::string pattern = c.pattern;
     auto* p = reinterpret_cast<uint8_t*>(pattern.data());
-    EXPECT_EQ(startlen(pattern.size(), bytes(c.searched), p, c.MINSCAN), c.start) << c.pattern;
+    EXPECT_EQ(start_length(pattern.size(), bytes(c.searched), p, c.shortest_piece), c.start) << c.pattern;
     EXPECT_EQ(pattern, c.pattern);
   }
 }
 
 TEST(Simlin, CommonSubstringScores) {
-  const Options posab{.posab = true};
+  const Options position_weighting{.position_weighting = true};
   const Options omit_xyz{.omit = {"xyz"}};
   const struct {
     Options options;
@@ -129,12 +129,12 @@ TEST(Simlin, CommonSubstringScores) {
       {{}, "abcdefghijkl", "abcdefghijkl", 916},
       {{}, "abcdefghijklm", "abcdefghijklm", 1000},
       {{}, "abcdefghijklmnopqrstuvwx", "abcdefghijklmnopqrstuvwx", 958},
-      {{.MINSCAN = 1, .casens = true}, "abcd", "abcd", 1000},
+      {{.shortest_piece = 1, .case_sensitive = true}, "abcd", "abcd", 1000},
       {kMetaphone, "frank", "frank", 1000},
       {{}, "ab", "ab", 0},
       {{}, "abc", "abc", 1000},
       {{}, "ABC", "abc", 1000},
-      {{.casens = true}, "ABC", "abc", 0},
+      {{.case_sensitive = true}, "ABC", "abc", 0},
       {{},
        "ab\xC0"
        "cd",
@@ -144,86 +144,86 @@ TEST(Simlin, CommonSubstringScores) {
       {{}, "", "abc", 0},
       {{}, "", "", 0},
       {{}, "Hello World", "hello word", 842},
-      {posab, "Hello World", "hello word", 842},
-      {{.adapt = 9}, "Hello World", "hello word", 1684},
-      {{.posab = true, .adapt = 9}, "Hello World", "hello word", 1263},
-      {{.linlencor = true}, "Hello World", "hello word", 884},
+      {position_weighting, "Hello World", "hello word", 842},
+      {{.length_divisor = 9}, "Hello World", "hello word", 1684},
+      {{.position_weighting = true, .length_divisor = 9}, "Hello World", "hello word", 1263},
+      {{.length_correlation = true}, "Hello World", "hello word", 884},
       {{}, "worldhello", "helloworld", 1000},
-      {posab, "worldhello", "helloworld", 100},
+      {position_weighting, "worldhello", "helloworld", 100},
       {{}, "abc", "xxabcxx", 600},
       {{}, "accaabac", "baccccac", 750},  // on equal lengths the reference is searched
       {{}, "baccccac", "accaabac", 375},
-      {posab, "abc", "abcxxxx", 300},
-      {posab, "abcxxxx", "abc", 300},
+      {position_weighting, "abc", "abcxxxx", 300},
+      {position_weighting, "abcxxxx", "abc", 300},
       {omit_xyz, "abcXYZdef", "abcXYZdef", 666},
       {{.omit = {"XYZ"}}, "abcXYZdef", "abcXYZdef", 1000},
       {kMetaphone, "ksxm", "kxkx", 727},
       {kMetaphone, "kxkx", "ksxm", 727},
   };
-  const RecordStats stats{.Smeanlen2 = 20};
+  const RecordStats stats{.twice_mean_length = 20};
   for (const auto& c : cases) {
     const Settings s = make_settings(c.options);
     LiteralScorer scorer(s, stats);
-    EXPECT_EQ(scorer.simlin(bytes(c.reference), bytes(c.candidate), 11, 10), c.score)
+    EXPECT_EQ(scorer.score(bytes(c.reference), bytes(c.candidate), 11, 10), c.score)
         << c.reference << " / " << c.candidate;
   }
 }
 
 TEST(Simlin, ByteDifferenceHandOver) {
-  const Settings s = make_settings({.bytdif = true});
-  const RecordStats stats{.Minbyt = 97, .Maxbyt = 122};
+  const Settings s = make_settings({.byte_difference = true});
+  const RecordStats stats{.min_byte = 97, .max_byte = 122};
   LiteralScorer scorer(s, stats);
-  EXPECT_EQ(scorer.simlin(bytes("cat"), bytes("cats"), 3, 4), 750);  // the longer goes first
-  EXPECT_EQ(scorer.simlin(bytes("cats"), bytes("cat"), 4, 3), 750);
-  EXPECT_EQ(scorer.simlin(bytes("a"), bytes("123"), 1, 3), -2840);  // empty becomes blank
-  EXPECT_EQ(scorer.simlin(bytes(""), bytes(""), 1, 1), 1000);
+  EXPECT_EQ(scorer.score(bytes("cat"), bytes("cats"), 3, 4), 750);  // the longer goes first
+  EXPECT_EQ(scorer.score(bytes("cats"), bytes("cat"), 4, 3), 750);
+  EXPECT_EQ(scorer.score(bytes("a"), bytes("123"), 1, 3), -2840);  // empty becomes blank
+  EXPECT_EQ(scorer.score(bytes(""), bytes(""), 1, 1), 1000);
 }
 
 TEST(Simlin, SingleModeKeepsTheRowsLongestSubstring) {
   Settings s = make_settings({});
-  s.single = true;
-  RecordStats stats{.Linza = 10, .Slinlensum = 100};
+  s.longest_substrings = true;
+  RecordStats stats{.record_count = 10, .stored_bytes = 100};
   LiteralScorer scorer(s, stats);
   scorer.start_row();
-  EXPECT_EQ(scorer.simlin(bytes("Hello World"), bytes("hello word"), 11, 10), 800);
-  EXPECT_STREQ(scorer.Sxstrng(), "hellowor");
-  EXPECT_EQ(scorer.simlin(nullptr, bytes("jello"), 11, 5), 800);  // ello is shorter
-  EXPECT_EQ(scorer.Sxmatw(), 8);
-  EXPECT_EQ(scorer.simlin(nullptr, bytes("lloworld"), 11, 8), 800);  // a tie keeps the first
-  EXPECT_STREQ(scorer.Sxstrng(), "hellowor");
-  EXPECT_EQ(scorer.simlin(nullptr, bytes("helloworlx"), 11, 10), 900);
-  EXPECT_STREQ(scorer.Sxstrng(), "helloworl");
+  EXPECT_EQ(scorer.score(bytes("Hello World"), bytes("hello word"), 11, 10), 800);
+  EXPECT_STREQ(scorer.longest_substring(), "hellowor");
+  EXPECT_EQ(scorer.score(nullptr, bytes("jello"), 11, 5), 800);  // ello is shorter
+  EXPECT_EQ(scorer.longest_length(), 8);
+  EXPECT_EQ(scorer.score(nullptr, bytes("lloworld"), 11, 8), 800);  // a tie keeps the first
+  EXPECT_STREQ(scorer.longest_substring(), "hellowor");
+  EXPECT_EQ(scorer.score(nullptr, bytes("helloworlx"), 11, 10), 900);
+  EXPECT_STREQ(scorer.longest_substring(), "helloworl");
 
-  s.bytdif = true;  // the byte-difference measure records nothing
-  EXPECT_EQ(scorer.simlin(nullptr, bytes("helloworlx"), 11, 10), 999);
-  EXPECT_EQ(scorer.Sxmatw(), 9);
-  s.bytdif = false;
+  s.byte_difference = true;  // the byte-difference measure records nothing
+  EXPECT_EQ(scorer.score(nullptr, bytes("helloworlx"), 11, 10), 999);
+  EXPECT_EQ(scorer.longest_length(), 9);
+  s.byte_difference = false;
 
   scorer.start_row();
-  EXPECT_STREQ(scorer.Sxstrng(), "");
-  EXPECT_EQ(scorer.simlin(bytes("abc"), bytes("xyz"), 3, 3), 0);
-  stats.Linza = 0;  // a direct caller without records divides by nothing
-  EXPECT_EQ(scorer.simlin(bytes("abc"), bytes("abc"), 3, 3), 0);
+  EXPECT_STREQ(scorer.longest_substring(), "");
+  EXPECT_EQ(scorer.score(bytes("abc"), bytes("xyz"), 3, 3), 0);
+  stats.record_count = 0;  // a direct caller without records divides by nothing
+  EXPECT_EQ(scorer.score(bytes("abc"), bytes("abc"), 3, 3), 0);
 }
 
 TEST(Simlin, LongestKeyFitsEveryBuffer) {
   std::string text;
   for (int i = 0; i < 1000; ++i) text += "AX";  // keys to 2001 bytes
   Settings s = make_settings(kMetaphone);
-  s.single = true;
-  const RecordStats stats{.Linza = 1, .Slinlensum = 2000};
+  s.longest_substrings = true;
+  const RecordStats stats{.record_count = 1, .stored_bytes = 2000};
   LiteralScorer scorer(s, stats);
   scorer.start_row();
-  EXPECT_EQ(scorer.simlin(bytes(text), bytes(text), 2000, 2000), 1000);
-  EXPECT_EQ(std::strlen(scorer.Sxstrng()), 2001u);
-  s.single = false;
-  EXPECT_EQ(scorer.simlin(bytes(text), bytes(text), 2000, 2000), 1000);
+  EXPECT_EQ(scorer.score(bytes(text), bytes(text), 2000, 2000), 1000);
+  EXPECT_EQ(std::strlen(scorer.longest_substring()), 2001u);
+  s.longest_substrings = false;
+  EXPECT_EQ(scorer.score(bytes(text), bytes(text), 2000, 2000), 1000);
 }
 
 TEST(Simlin, RandomItemsReuseReferenceAndStayInRange) {
   const std::string alphabet = "abcAB xyz\x01\xC5";
   const Options variants[] = {
-      {}, {.posab = true}, {.MINSCAN = 1, .casens = true}, kMetaphone, {.omit = {"ab", "x"}}};
+      {}, {.position_weighting = true}, {.shortest_piece = 1, .case_sensitive = true}, kMetaphone, {.omit = {"ab", "x"}}};
   std::mt19937 random(11);
   auto item = [&] {
     std::string text;
@@ -237,13 +237,13 @@ TEST(Simlin, RandomItemsReuseReferenceAndStayInRange) {
     LiteralScorer other(s, stats);
     for (int round = 0; round < 400; ++round) {
       const std::string reference = item(), candidate = item(), distractor = item();
-      const int32_t first = scorer.simlin(bytes(reference), bytes(candidate), 1, 1);
+      const int32_t first = scorer.score(bytes(reference), bytes(candidate), 1, 1);
       EXPECT_GE(first, 0);
       EXPECT_LE(first, 1000);
-      other.simlin(bytes(distractor), bytes(reference), 1, 1);
-      EXPECT_EQ(scorer.simlin(nullptr, bytes(candidate), 1, 1), first)
+      other.score(bytes(distractor), bytes(reference), 1, 1);
+      EXPECT_EQ(scorer.score(nullptr, bytes(candidate), 1, 1), first)
           << reference << " / " << candidate;
-      EXPECT_EQ(scorer.simlin(bytes(reference), bytes(candidate), 1, 1), first);
+      EXPECT_EQ(scorer.score(bytes(reference), bytes(candidate), 1, 1), first);
     }
   }
 }

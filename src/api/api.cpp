@@ -47,7 +47,7 @@ Options Options::from_arguments(const std::vector<std::string>& arguments) {
   return Options(std::make_shared<const Impl>(Impl{parse_arguments(arguments, false)}));
 }
 
-bool Options::longest_substrings() const { return impl_->settings.single; }
+bool Options::longest_substrings() const { return impl_->settings.longest_substrings; }
 
 int score(const Options& options, std::string_view reference, std::string_view candidate) {
   check_record(reference, "record", 0);
@@ -77,7 +77,7 @@ Ordering order(const Options& options, const std::vector<std::string>& records) 
   RowsOutcome outcome = order_rows(s, index, *search, [&](const RowLine& line) {
     result.order.push_back(static_cast<size_t>(line.record));
     result.scores.push_back(line.score);
-    if (s.single) result.substrings.emplace_back(line.text);
+    if (s.longest_substrings) result.substrings.emplace_back(line.text);
     return true;
   });
   result.mean = outcome.mean;

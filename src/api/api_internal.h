@@ -32,7 +32,7 @@ void check_record(std::string_view record, const char* role);
 
 // Whether the scores under these settings read the record statistics.
 inline bool reads_statistics(const Settings& settings) {
-  return settings.bytdif || settings.linlencor || settings.single;
+  return settings.byte_difference || settings.length_correlation || settings.longest_substrings;
 }
 
 // The scorers' statistics: they read the count and the sum of the stored

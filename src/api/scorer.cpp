@@ -13,12 +13,12 @@ namespace vexaro {
 void Statistics::add(const Options& options, std::string_view record) {
   check_record(record, "record");
   RecordStats bytes;
-  bytes.Minbyt = min_byte;
-  bytes.Maxbyt = max_byte;
+  bytes.min_byte = min_byte;
+  bytes.max_byte = max_byte;
   count_bytes(OptionsAccess::settings(options), bytes,
               reinterpret_cast<const uint8_t*>(record.data()), record.size());
-  min_byte = bytes.Minbyt;
-  max_byte = bytes.Maxbyt;
+  min_byte = bytes.min_byte;
+  max_byte = bytes.max_byte;
   ++records;
   stored_bytes += std::min<std::size_t>(record.size(), max_record_length);
 }
@@ -31,13 +31,13 @@ Statistics Statistics::of(const Options& options, const std::vector<std::string>
 
 RecordStats record_stats(const Statistics& statistics) {
   RecordStats stats;
-  stats.Minbyt = statistics.min_byte;
-  stats.Maxbyt = statistics.max_byte;
+  stats.min_byte = statistics.min_byte;
+  stats.max_byte = statistics.max_byte;
   if (statistics.records > 0) {
     const auto mean = static_cast<int32_t>(statistics.stored_bytes / statistics.records);
-    stats.Linza = 1;
-    stats.Slinlensum = mean;
-    stats.Smeanlen2 = 2 * mean;
+    stats.record_count = 1;
+    stats.stored_bytes = mean;
+    stats.twice_mean_length = 2 * mean;
   }
   return stats;
 }

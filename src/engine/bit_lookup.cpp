@@ -15,14 +15,14 @@ BitLookup<Mask>::BitLookup(int32_t minscan) : minscan_(minscan) {}
 // front byte forwards; it ends before the old piece did.
 template <class Mask>
 int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& stats) {
-  const int32_t LA = a.pattern.length;
+  const int32_t pattern_length = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
   load(a.searched);
   // Made when first needed: a scorer that meets only long items never does.
   if (!windows_) windows_.reset(new Mask[kLongestItem * (kLongestItem + 1) / 2]);
   Mask starts = 0;  // where pattern[i+1..back] starts in the searched item
   int32_t lcs = 0;
-  for (int32_t i = LA - 1, back = LA - 1; i >= 0; --i) {
+  for (int32_t i = pattern_length - 1, back = pattern_length - 1; i >= 0; --i) {
     // Where pattern[i..back] starts, from where pattern[i+1..back] does.
     Mask next = back == i ? occurs_[pattern[i]] : (starts >> 1) & occurs_[pattern[i]];
     if (next == 0) {

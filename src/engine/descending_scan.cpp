@@ -12,7 +12,7 @@
 namespace vexaro {
 
 DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats), minscan_(shortest_counted(settings.MINSCAN)) {
+    : settings_(settings), stats_(stats), minscan_(shortest_counted(settings.shortest_piece)) {
   taken_.reserve(kItemRoom);
   waited_.reserve(kItemRoom);
   merged_.reserve(kItemRoom);
@@ -20,21 +20,21 @@ DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stat
 
 template <class Lookup>
 int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup,
-                              int32_t start, int32_t Sleni, int32_t Slenj, int32_t threshold) {
-  const int32_t LA = a.pattern.length, LB = a.searched.length;
+                              int32_t start, int32_t reference_stored, int32_t candidate_stored, int32_t threshold) {
+  const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
   auto score_of = [&](uint64_t sum) {
-    return final_score(settings_, stats_, sum, LA, LB, Sleni, Slenj);
+    return final_score(settings_, stats_, sum, pattern_length, searched_length, reference_stored, candidate_stored);
   };
-  const BeatingSum beating = beating_sum(settings_, stats_, threshold, LA, LB, Sleni, Slenj);
+  const BeatingSum beating = beating_sum(settings_, stats_, threshold, pattern_length, searched_length, reference_stored, candidate_stored);
   int32_t covered = wait_at_longest(a, stats, start);
-  if (const uint64_t most = match_sum_bound(settings_, covered, start, LB);
+  if (const uint64_t most = match_sum_bound(settings_, covered, start, searched_length);
       !beating.reached_by(most))
     return score_of(most);
   lookup.start_scan(a);
 
   uint64_t match_sum = 0;
   for (int32_t L = next_length(start); L >= minscan_; L = next_length(L - 1)) {
-    if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, LB);
+    if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, searched_length);
         !beating.reached_by(bound))
       return score_of(bound);
     take_waiting(L);
@@ -60,7 +60,7 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
         continue;
       }
       // The hit takes the whole run: every window of it lies inside.
-      match_sum += hit_increment(settings_, L, P, found.at, LA, LB);
+      match_sum += hit_increment(settings_, L, P, found.at, pattern_length, searched_length);
       lookup.blank(found.at, L);
       clear_bits(alive_.data(), P, P + L);
       covered -= L;
@@ -74,17 +74,17 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
 // what it reaches beyond those before.
 int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistics& stats,
                                         int32_t start) {
-  const int32_t LA = a.pattern.length;
-  short_ = LA <= ShortWaiting::kStarts;
+  const int32_t pattern_length = a.pattern.length;
+  short_ = pattern_length <= ShortWaiting::kStarts;
   if (short_) {
     short_waiting_.clear();
   } else {
     first_.clear();
     later_.clear();
   }
-  stats.alive_bits(LA, alive_.data());
+  stats.alive_bits(pattern_length, alive_.data());
   int32_t covered = 0, reach = 0;
-  stats.for_each_run(LA, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
+  stats.for_each_run(pattern_length, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
     enter(P, last, end, first_);
     covered += std::max(0, end - std::max(reach, P));
     reach = std::max(reach, end);

@@ -39,7 +39,7 @@ class DescendingScan {
   // value not above it. `lookup` knows the searched item (see window_lookup.h).
   template <class Lookup>
   int32_t score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup, int32_t start,
-                int32_t Sleni, int32_t Slenj, int32_t threshold);
+                int32_t reference_stored, int32_t candidate_stored, int32_t threshold);
 
  private:
   // Lists the runs of starts at their longest windows; returns the bytes

@@ -38,12 +38,12 @@ class FastSearch : public RowSearch {
         index_(index),
         records_(settings, index),
         pool_(threads),
-        single_(settings.single && !settings.bytdif),
-        bytdif_(settings.bytdif),
+        longest_substrings_(settings.longest_substrings && !settings.byte_difference),
+        bytdif_(settings.byte_difference),
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr),
         lanes_(settings, index.stats, pool_.size(), index.size(), records_.twin_classes()),
-        search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_, single_) {}
+        search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_, longest_substrings_) {}
 
   void begin_row(Slots& slots, int32_t row) override {
     row_started_ = Clock::now();
@@ -92,7 +92,7 @@ class FastSearch : public RowSearch {
     }
     const int32_t best = apply();
     row_time_ = (row_time_ * 7 + took) / 8;
-    return {best, single_ ? std::string_view(Sxstrng_) : std::string_view()};
+    return {best, longest_substrings_ ? std::string_view(longest_substring_) : std::string_view()};
   }
 
   void abandon_row() override {
@@ -103,7 +103,7 @@ class FastSearch : public RowSearch {
   static std::optional<GramIndex> make_grams(const Settings& settings, const RecordIndex& index,
                                              const PreparedRecords& records) {
     std::optional<GramIndex> grams;
-    if (pieces_hold_grams(settings) && !settings.bytdif) grams.emplace(records, index);
+    if (pieces_hold_grams(settings) && !settings.byte_difference) grams.emplace(records, index);
     return grams;
   }
 
@@ -128,24 +128,24 @@ class FastSearch : public RowSearch {
   // Takes the lanes' evaluated candidates into the row's search, in slot
   // order; returns the row's best score.
   int32_t apply() {
-    int32_t MaxVal = -1, Sxmatw = 0;
-    Sxstrng_.clear();
+    int32_t best = -1, longest_length = 0;
+    longest_substring_.clear();
     lanes_.merge(lanes_used_, [&](const Lane& lane, size_t i) {
       int32_t value;
-      if (single_) {
-        if (lane.hits[i].length > Sxmatw) {
-          Sxmatw = lane.hits[i].length;
-          Sxstrng_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes), Sxmatw);
+      if (longest_substrings_) {
+        if (lane.hits[i].length > longest_length) {
+          longest_length = lane.hits[i].length;
+          longest_substring_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes), longest_length);
         }
-        value = single_score(index_.stats, Sxmatw);
+        value = single_score(index_.stats, longest_length);
       } else {
         value = lane.scores[i];
       }
-      if (value <= MaxVal) return;
-      MaxVal = value;
+      if (value <= best) return;
+      best = value;
       exchange(lane.taken[i]);
     });
-    return MaxVal;
+    return best;
   }
 
   // Moves the candidate in slot j to slot row+1, as a strict improvement does.
@@ -169,7 +169,7 @@ class FastSearch : public RowSearch {
   WorkerPool pool_;
   // Single mode, where rows keep their longest substring; under -b it scores
   // byte differences like any other run.
-  const bool single_;
+  const bool longest_substrings_;
   const bool bytdif_;
   std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
@@ -183,7 +183,7 @@ class FastSearch : public RowSearch {
   bool started_ = false;    // whether the first row has placed the slots
   Clock::time_point row_started_;
   Clock::duration row_time_ = kWorthSplitting;
-  std::string Sxstrng_;
+  std::string longest_substring_;
 };
 
 }  // namespace

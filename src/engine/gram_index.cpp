@@ -55,7 +55,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   read_length_.resize(count_);
   for (int32_t record = 0; record < count_; ++record) {
     length_[record] = records.candidate_length(record);
-    read_length_[record] = index.linlens[record];
+    read_length_[record] = index.stored_lengths[record];
   }
   record_at_ = records.by_candidate_length();
   rank_of_.resize(count_);

@@ -39,7 +39,7 @@ void LaneSearch::sweep(Lane& lane, int index, int lanes_used) {
 // mode the row's first slot, whose score the row starts from.
 inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32_t best,
                                     int32_t row) {
-  if (single_) {
+  if (longest_substrings_) {
     SingleHit hit;
     if (!bounds_.cannot_be_longer(record, best) && !seen_twin(lane, record, row)) {
       hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
@@ -53,7 +53,7 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
   if (bounds_.cannot_beat(record, best, lane.trials) || seen_twin(lane, record, row))
     return kSkipped;
   const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
-                                           bounds_.Sleni(), index_.linlens[record], best);
+                                           bounds_.reference_stored(), index_.stored_lengths[record], best);
   lane.taken.push_back(j);
   lane.scores.push_back(score);
   return score;
@@ -115,7 +115,7 @@ void LaneSearch::search(int index, int lanes_used, const Slots& slots, int32_t r
     return;
   }
   // What a candidate must beat: a score, or in single mode a hit's length.
-  int32_t best = single_ ? 0 : -1;
+  int32_t best = longest_substrings_ ? 0 : -1;
   for (int32_t j = lane.from; j < lane.to && static_cast<int32_t>(lane.block.size()) < kFirstBlock;
        ++j) {
     if (owns(lane, slots[j])) lane.block.push_back(j);

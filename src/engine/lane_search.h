@@ -23,13 +23,13 @@ class LaneSearch {
  public:
   // `grams` may be null (no gram index); `prefixes` is set under -b.
   LaneSearch(const RecordIndex& index, const PreparedRecords& records, const RowBounds& bounds,
-             GramIndex* grams, LaneSchedule& lanes, bool single)
+             GramIndex* grams, LaneSchedule& lanes, bool longest_substrings)
       : index_(index),
         records_(records),
         bounds_(bounds),
         grams_(grams),
         lanes_(lanes),
-        single_(single) {}
+        longest_substrings_(longest_substrings) {}
 
   void use_prefixes(const SlotPrefixes* prefixes) { prefixes_ = prefixes; }
 
@@ -51,7 +51,7 @@ class LaneSearch {
   const RowBounds& bounds_;
   GramIndex* const grams_;
   LaneSchedule& lanes_;
-  const bool single_;
+  const bool longest_substrings_;
   const SlotPrefixes* prefixes_ = nullptr;
 };
 

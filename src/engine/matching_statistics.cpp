@@ -23,13 +23,13 @@ void MatchingStatistics::measure_blank_free(ItemView pattern, bool may_hold_blan
   }
 }
 
-void MatchingStatistics::alive_bits(int32_t LA, uint64_t* bits) const {
+void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) const {
   if (has_blank) {
-    nonzero_bits(blank_free.data(), LA, bits);
+    nonzero_bits(blank_free.data(), pattern_length, bits);
     return;
   }
-  std::fill_n(bits, LA / 64, ~uint64_t{0});
-  if (LA % 64 != 0) bits[LA / 64] = (uint64_t{1} << (LA % 64)) - 1;
+  std::fill_n(bits, pattern_length / 64, ~uint64_t{0});
+  if (pattern_length % 64 != 0) bits[pattern_length / 64] = (uint64_t{1} << (pattern_length % 64)) - 1;
 }
 
 // The longest piece from P ends at the last i whose longest occurring piece
@@ -37,13 +37,13 @@ void MatchingStatistics::alive_bits(int32_t LA, uint64_t* bits) const {
 // is marked at its start (a later i overwrites an earlier one), and the
 // last i up to P is a running maximum; i = P - 1 starts at P at the latest.
 // Branch-free: pieces change length unpredictably.
-void MatchingStatistics::ensure_starts(int32_t LA) {
+void MatchingStatistics::ensure_starts(int32_t pattern_length) {
   if (starts_made) return;
   starts_made = true;
   int32_t* last_end = start_len.data();
-  std::fill_n(last_end, LA + 1, -1);
-  for (int32_t i = 0; i < LA; ++i) last_end[i - end_len[i] + 1] = i;
-  for (int32_t P = 0, end = -1; P < LA; ++P) {
+  std::fill_n(last_end, pattern_length + 1, -1);
+  for (int32_t i = 0; i < pattern_length; ++i) last_end[i - end_len[i] + 1] = i;
+  for (int32_t P = 0, end = -1; P < pattern_length; ++P) {
     end = std::max(end, last_end[P]);
     start_len[P] = end - P + 1;
   }
@@ -51,13 +51,13 @@ void MatchingStatistics::ensure_starts(int32_t LA) {
 
 // Compared four at a time: a piece goes on from i to i+1 when it is one
 // byte longer there.
-const uint64_t* MatchingStatistics::group_ends(int32_t LA) const {
-  const int32_t words = (LA + 63) / 64;
+const uint64_t* MatchingStatistics::group_ends(int32_t pattern_length) const {
+  const int32_t words = (pattern_length + 63) / 64;
   std::fill_n(group_ends_.begin(), words, 0);
   int32_t i = 0;
 #ifdef __SSE2__
   const __m128i one = _mm_set1_epi32(1);
-  for (; i + 4 < LA; i += 4) {
+  for (; i + 4 < pattern_length; i += 4) {
     const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&end_len[i]));
     const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&end_len[i + 1]));
     const __m128i goes_on = _mm_cmpeq_epi32(_mm_sub_epi32(there, here), one);
@@ -65,8 +65,8 @@ const uint64_t* MatchingStatistics::group_ends(int32_t LA) const {
     group_ends_[i >> 6] |= ends << (i & 63);
   }
 #endif
-  for (; i < LA; ++i) {
-    if (i + 1 == LA || end_len[i + 1] != end_len[i] + 1)
+  for (; i < pattern_length; ++i) {
+    if (i + 1 == pattern_length || end_len[i + 1] != end_len[i] + 1)
       group_ends_[i >> 6] |= uint64_t{1} << (i & 63);
   }
   return group_ends_.data();

@@ -36,9 +36,9 @@ struct MatchingStatistics {
   // anywhere; otherwise only an empty item's blank can.
   void measure_blank_free(ItemView pattern, bool may_hold_blanks);
   // The pattern bytes that are not blank, as bits.
-  void alive_bits(int32_t LA, uint64_t* bits) const;
-  // start_len from end_len, over a pattern of LA bytes, unless made.
-  void ensure_starts(int32_t LA);
+  void alive_bits(int32_t pattern_length, uint64_t* bits) const;
+  // start_len from end_len, over a pattern of pattern_length bytes, unless made.
+  void ensure_starts(int32_t pattern_length);
   // The longest window from P that can hit, given the scan's start length.
   int32_t longest_window(int32_t P, int32_t start) const {
     const int32_t longest = std::min(start_len[P], start);
@@ -49,44 +49,44 @@ struct MatchingStatistics {
   // whose longest window ends before `end`, in order of their starts; every
   // start whose longest window has `shortest` bytes or more is in one.
   template <class Visit>
-  void for_each_run(int32_t LA, int32_t start, int32_t shortest, Visit&& visit);
+  void for_each_run(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit);
   static constexpr int32_t kRunsFromEnds = 256;  // patterns this long take runs from the ends
 
  private:
   template <class Visit>
-  void runs_from_starts(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
+  void runs_from_starts(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) const;
   template <class Visit>
-  void runs_from_ends(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) const;
+  void runs_from_ends(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) const;
   // Per byte i, a bit set where the piece ending at i+1 does not start where
   // the one ending at i does (and at the last byte): the ends of the groups.
-  const uint64_t* group_ends(int32_t LA) const;
+  const uint64_t* group_ends(int32_t pattern_length) const;
   mutable std::array<uint64_t, kItemWords> group_ends_;
 };
 
 template <class Visit>
-void MatchingStatistics::for_each_run(int32_t LA, int32_t start, int32_t shortest, Visit&& visit) {
+void MatchingStatistics::for_each_run(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) {
   // Short patterns have many short pieces: a pass over the starts is cheaper.
-  if (starts_made || has_blank || LA < kRunsFromEnds) {
-    ensure_starts(LA);
-    runs_from_starts(LA, start, shortest, visit);
+  if (starts_made || has_blank || pattern_length < kRunsFromEnds) {
+    ensure_starts(pattern_length);
+    runs_from_starts(pattern_length, start, shortest, visit);
   } else {
-    runs_from_ends(LA, start, shortest, visit);
+    runs_from_ends(pattern_length, start, shortest, visit);
   }
 }
 
 // Each start's longest window; a run goes on while the windows end at the
 // same byte.
 template <class Visit>
-void MatchingStatistics::runs_from_starts(int32_t LA, int32_t start, int32_t shortest,
+void MatchingStatistics::runs_from_starts(int32_t pattern_length, int32_t start, int32_t shortest,
                                           Visit&& visit) const {
-  for (int32_t P = 0; P < LA;) {
+  for (int32_t P = 0; P < pattern_length;) {
     const int32_t end = P + longest_window(P, start);
     if (end - P < shortest) {
       ++P;
       continue;
     }
     int32_t last = P;
-    while (last + 1 < LA && last + 1 <= end - shortest &&
+    while (last + 1 < pattern_length && last + 1 <= end - shortest &&
            last + 1 + longest_window(last + 1, start) == end)
       ++last;
     visit(P, last, end);
@@ -101,14 +101,14 @@ void MatchingStatistics::runs_from_starts(int32_t LA, int32_t start, int32_t sho
 // the starts. Near-identical items have a few groups. Starts whose piece is
 // longer than the start length wait each at that length on their own.
 template <class Visit>
-void MatchingStatistics::runs_from_ends(int32_t LA, int32_t start, int32_t shortest,
+void MatchingStatistics::runs_from_ends(int32_t pattern_length, int32_t start, int32_t shortest,
                                         Visit&& visit) const {
-  const uint64_t* ends = group_ends(LA);
-  for (int32_t w = 0, s = 1 - end_len[0]; w * 64 < LA; ++w) {
+  const uint64_t* ends = group_ends(pattern_length);
+  for (int32_t w = 0, s = 1 - end_len[0]; w * 64 < pattern_length; ++w) {
     for (uint64_t bits = ends[w]; bits != 0; bits &= bits - 1) {
       const int32_t i = w * 64 + __builtin_ctzll(bits);  // the group's last piece
       const int32_t end = i + 1;
-      const int32_t next = i + 1 < LA ? i + 2 - end_len[i + 1] : LA;
+      const int32_t next = i + 1 < pattern_length ? i + 2 - end_len[i + 1] : pattern_length;
       const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
       if (start >= shortest) {
         for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);

@@ -11,14 +11,14 @@ namespace vexaro {
 PairScorer::PairScorer(const Settings& settings, const RecordStats& stats, Use use)
     : settings_(settings),
       stats_(stats),
-      minscan_(shortest_counted(settings.MINSCAN)),
+      minscan_(shortest_counted(settings.shortest_piece)),
       narrow_(minscan_),
       wide_(minscan_),
       automaton_(minscan_, use == Use::rows),
       scan_(settings, stats) {}
 
 int32_t PairScorer::statistics(const ArrangedPair& a) {
-  statistics_.measure_blank_free(a.pattern, settings_.omitnr);
+  statistics_.measure_blank_free(a.pattern, settings_.omit_in_use);
   if (a.searched.length <= NarrowBitLookup::kLongestItem) {
     lookup_ = Lookup::narrow;
     return narrow_.statistics(a, statistics_);
@@ -31,24 +31,24 @@ int32_t PairScorer::statistics(const ArrangedPair& a) {
   return automaton_.statistics(a, statistics_);
 }
 
-int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t Sleni, int32_t Slenj,
+int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t reference_stored, int32_t candidate_stored,
                           int32_t threshold) {
   const ArrangedPair a = arrange(reference, candidate);
-  if (settings_.bytdif) {
-    const int32_t LA = a.pattern.length, LB = a.searched.length;
-    return byte_difference_score(byte_differences(a.searched.bytes, a.pattern.bytes, LA), LB, LA,
-                                 stats_.Minbyt, stats_.Maxbyt);
+  if (settings_.byte_difference) {
+    const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
+    return byte_difference_score(byte_differences(a.searched.bytes, a.pattern.bytes, pattern_length), searched_length, pattern_length,
+                                 stats_.min_byte, stats_.max_byte);
   }
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, statistics(a));
   switch (lookup_) {
     case Lookup::narrow:
-      return scan_.score(a, statistics_, narrow_, start, Sleni, Slenj, threshold);
+      return scan_.score(a, statistics_, narrow_, start, reference_stored, candidate_stored, threshold);
     case Lookup::wide:
-      return scan_.score(a, statistics_, wide_, start, Sleni, Slenj, threshold);
+      return scan_.score(a, statistics_, wide_, start, reference_stored, candidate_stored, threshold);
     case Lookup::automaton:
       break;
   }
-  return scan_.score(a, statistics_, automaton_, start, Sleni, Slenj, threshold);
+  return scan_.score(a, statistics_, automaton_, start, reference_stored, candidate_stored, threshold);
 }
 
 // The scan's first hit is the leftmost of the longest windows that occur.

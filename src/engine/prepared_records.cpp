@@ -26,19 +26,19 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   reference_at_.resize(count);
   candidate_at_.resize(count);
   // Under -b no bound reads the signatures.
-  const bool signed_records = !settings.bytdif;
+  const bool signed_records = !settings.byte_difference;
   if (signed_records) {
     counted_.resize(count);
     counts_.resize(count);
     // Only single mode reads a candidate's own q-gram filter.
-    if (settings.single) grams_.resize(count);
-    if (pieces_hold_grams(settings) && index.stats.Slinlensum <= window_bits_budget) {
+    if (settings.longest_substrings) grams_.resize(count);
+    if (pieces_hold_grams(settings) && index.stats.stored_bytes <= window_bits_budget) {
       window_bits_at_.resize(count);
-      window_bits_.reserve(static_cast<size_t>(index.stats.Slinlensum));
+      window_bits_.reserve(static_cast<size_t>(index.stats.stored_bytes));
     }
   }
   // Room for every candidate as read, so that the arena grows by no copy.
-  arena_.reserve(static_cast<size_t>(index.stats.Slinlensum) + static_cast<size_t>(count));
+  arena_.reserve(static_cast<size_t>(index.stats.stored_bytes) + static_cast<size_t>(count));
   PreparedItem prepared;
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1);
   for (int32_t record = 0; record < count; ++record) {
@@ -67,7 +67,7 @@ void PreparedRecords::find_twins(const RecordIndex& index) {
   std::iota(order.begin(), order.end(), 0);
   auto key = [&](int32_t record) {
     const ItemView item = candidate(record);
-    return std::tuple(item.length, index.linlens[record],
+    return std::tuple(item.length, index.stored_lengths[record],
                       std::string_view(reinterpret_cast<const char*>(item.bytes), item.length));
   };
   std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return key(a) < key(b); });

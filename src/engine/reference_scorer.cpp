@@ -24,7 +24,7 @@ ReferenceScorer::ReferenceScorer(const Settings& settings, const RecordStats& st
                                  std::string_view reference, PairScorer::Use use)
     : settings_(settings), stats_(stats), pair_(settings, stats_, use) {
   // prepare_item's filter and fold, as a table.
-  bytewise_ = !settings.omitnr && !settings.metap;
+  bytewise_ = !settings.omit_in_use && !settings.phonetic_keys;
   for (int b = 1; b < 256; ++b)
     prepared_byte_[b] = prepared_byte(settings, static_cast<uint8_t>(b));
   Sleni_ = store(reference, raw_.data());
@@ -56,33 +56,33 @@ ItemView ReferenceScorer::prepare_candidate(std::string_view candidate) {
 }
 
 int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
-  const int32_t Slenj = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
+  const int32_t candidate_stored = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
   const ItemView item = prepare_candidate(candidate);
   // Under -b the byte-difference measure decides, -a9999 or not.
-  if (settings_.bytdif) return pair_.score(reference_view_, item, Sleni_, Slenj, cutoff);
-  if (settings_.single) {
+  if (settings_.byte_difference) return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
+  if (settings_.longest_substrings) {
     return single_score(stats_, pair_.single_hit(reference_view_, item).length);
   }
   // Common-substring scores are never negative: a lower cutoff bounds nothing.
-  if (cutoff >= 0 && cannot_beat(item, Slenj, cutoff)) return cutoff;
-  return pair_.score(reference_view_, item, Sleni_, Slenj, cutoff);
+  if (cutoff >= 0 && cannot_beat(item, candidate_stored, cutoff)) return cutoff;
+  return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
 }
 
 // The row bounds' tests for one candidate: its length, then the bytes of
 // it that q-grams of the reference cover, or without q-grams the bytes the
 // two share by value.
-bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t Slenj, int32_t cutoff) {
+bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff) {
   const PairLengths lengths = pair_lengths(reference_view_.length, candidate.length);
   const BeatingSum beating =
-      beating_sum(settings_, stats_, cutoff, lengths.LA, lengths.LB, Sleni_, Slenj);
-  auto cannot = [&](Coverage c) { return falls_short(settings_, c, lengths.LB, beating); };
+      beating_sum(settings_, stats_, cutoff, lengths.pattern_length, lengths.searched_length, Sleni_, candidate_stored);
+  auto cannot = [&](Coverage c) { return falls_short(settings_, c, lengths.searched_length, beating); };
   const int32_t most = std::min(signature_.counted, candidate.length);
   if (cannot({most, most})) return true;
   if (!pieces_hold_grams(settings_)) {
     const int32_t shared = shared_bytes(signature_.counts, sign(settings_, candidate).counts);
     return cannot({shared, shared});
   }
-  Coverage c = item_coverage(candidate, reference_grams_.data(), settings_.adapt != 0);
+  Coverage c = item_coverage(candidate, reference_grams_.data(), settings_.length_divisor != 0);
   c.covered = std::min(c.covered, most);
   c.longest = std::min(c.longest, c.covered);
   return cannot(c);

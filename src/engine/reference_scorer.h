@@ -40,7 +40,7 @@ class ReferenceScorer {
 
  private:
   ItemView prepare_candidate(std::string_view candidate);
-  bool cannot_beat(ItemView candidate, int32_t Slenj, int32_t cutoff);
+  bool cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff);
 
   const Settings& settings_;
   const RecordStats stats_;

@@ -38,15 +38,15 @@ RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
 
 void RowBounds::load_reference(int32_t record) {
   reference_ = records_.reference(record);
-  if (!settings_.bytdif) {
+  if (!settings_.byte_difference) {
     reference_signature_ = sign(settings_, reference_);
     const auto& bits = reference_signature_.grams.bits;
     std::copy(bits.begin(), bits.end(), reference_grams_.begin());
   }
-  Sleni_ = index_.linlens[record];
+  Sleni_ = index_.stored_lengths[record];
   window_bits_.clear();
   // Only single mode walks the reference's windows against a candidate's filter.
-  if (!grams_bound_ || !settings_.single) return;
+  if (!grams_bound_ || !settings_.longest_substrings) return;
   for_each_window(reference_, [&](int32_t start, bool clean) {
     window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start)) : -1);
   });
@@ -54,10 +54,10 @@ void RowBounds::load_reference(int32_t record) {
 
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const {
   const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
-  const int32_t LA = lengths.LA, LB = lengths.LB;
+  const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
   const BeatingSum beating =
-      beating_sum(settings_, index_.stats, threshold, LA, LB, Sleni_, index_.linlens[record]);
-  auto cannot = [&](Coverage c) { return falls_short(settings_, c, LB, beating); };
+      beating_sum(settings_, index_.stats, threshold, pattern_length, searched_length, Sleni_, index_.stored_lengths[record]);
+  auto cannot = [&](Coverage c) { return falls_short(settings_, c, searched_length, beating); };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
   int32_t covered = std::min(reference_signature_.counted, records_.counted(record));
@@ -80,21 +80,21 @@ bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {
 }
 
 int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
-  if (settings_.single) return threshold + 1;
+  if (settings_.longest_substrings) return threshold + 1;
   if (threshold < 0) return 0;
   const PairLengths lengths = pair_lengths(reference_.length, grams_->shortest(word));
-  const int32_t LA = lengths.LA, LB = lengths.LB;
+  const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
   const BeatingSum beating =
-      beating_sum(settings_, index_.stats, threshold, LA, LB, Sleni_, grams_->longest_read(word));
+      beating_sum(settings_, index_.stats, threshold, pattern_length, searched_length, Sleni_, grams_->longest_read(word));
   // Unweighted, the sum bound is twice the coverage: 2 c scale >= target.
-  if (settings_.adapt == 0) {
+  if (settings_.length_divisor == 0) {
     // Divided by a constant where it can be: this runs for every listed word.
     const uint64_t least =
         beating.scale == 1000 ? (beating.target + 1999) / 2000 : (beating.target + 1) / 2;
     return static_cast<int32_t>(std::min<uint64_t>(least, INT32_MAX));
   }
   auto beats = [&](int32_t covered) {
-    return beating.reached_by(match_sum_bound(settings_, covered, covered, LB));
+    return beating.reached_by(match_sum_bound(settings_, covered, covered, searched_length));
   };
   if (!beats(reference_.length)) return INT32_MAX;
   int32_t low = 0, high = reference_.length;
@@ -126,7 +126,7 @@ Coverage RowBounds::coverage(int32_t record) const {
 
 // The candidate's bytes that q-grams in the reference's filter cover.
 Coverage RowBounds::candidate_coverage(int32_t record) const {
-  const bool runs = settings_.adapt != 0;
+  const bool runs = settings_.length_divisor != 0;
   if (const uint16_t* bits = records_.window_bits(record))
     return window_coverage(bits, records_.candidate_length(record), reference_grams_.data(), runs);
   return item_coverage(records_.candidate(record), reference_grams_.data(), runs);

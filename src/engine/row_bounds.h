@@ -26,7 +26,7 @@ class RowBounds {
 
   void load_reference(int32_t record);
   ItemView reference() const { return reference_; }
-  int32_t Sleni() const { return Sleni_; }
+  int32_t reference_stored() const { return Sleni_; }
 
   // Whether the candidate's score cannot exceed `threshold`. Not for -b
   // scores, which coverage does not bound.

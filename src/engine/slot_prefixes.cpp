@@ -41,9 +41,9 @@ int64_t line_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
 SlotPrefixes::SlotPrefixes(const PreparedRecords& records, const RecordStats& stats,
                            const Slots& slots)
     : records_(records),
-      Minbyt_(stats.Minbyt),
-      Maxbyt_(stats.Maxbyt),
-      range_(int64_t{stats.Maxbyt} - stats.Minbyt),
+      Minbyt_(stats.min_byte),
+      Maxbyt_(stats.max_byte),
+      range_(int64_t{stats.max_byte} - stats.min_byte),
       lines_(slots.size()),
       items_(slots.size()) {
   for (size_t j = 0; j < slots.size(); ++j) {
@@ -71,23 +71,23 @@ void SlotPrefixes::load_reference(ItemView reference) {
 
 int32_t SlotPrefixes::score(int32_t j, int32_t best) const {
   const PairLengths lengths = pair_lengths(reference_.length, items_[j].length);
-  const int32_t LA = lengths.LA, LB = lengths.LB;
+  const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
   // Differences only lower a score when the byte range is positive.
   if (range_ <= 0) return exact_score(j);
   const int64_t D =
-      line_differences(reference_line_.bytes.data(), lines_[j].bytes.data(), std::min(LA, kWidth));
+      line_differences(reference_line_.bytes.data(), lines_[j].bytes.data(), std::min(pattern_length, kWidth));
   // Without dividing: the score is below best + 1 when 1000 (F - T) < (best + 1) F.
-  const int64_t T = D + range_ * (LB - LA), F = range_ * LB;
+  const int64_t T = D + range_ * (searched_length - pattern_length), F = range_ * searched_length;
   if (best >= 0 && T > 0 && (F - T) * 1000 < (int64_t{best} + 1) * F) return best;
-  if (LA > kWidth) return exact_score(j);
-  return byte_difference_score(D, LB, LA, Minbyt_, Maxbyt_);
+  if (pattern_length > kWidth) return exact_score(j);
+  return byte_difference_score(D, searched_length, pattern_length, Minbyt_, Maxbyt_);
 }
 
 int32_t SlotPrefixes::exact_score(int32_t j) const {
   const ItemView candidate = blank_if_empty(records_.candidate(items_[j].record));
   const PairLengths lengths = pair_lengths(reference_.length, candidate.length);
-  const int32_t LA = lengths.LA, LB = lengths.LB;
-  return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, LA), LB, LA,
+  const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
+  return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, pattern_length), searched_length, pattern_length,
                                Minbyt_, Maxbyt_);
 }
 

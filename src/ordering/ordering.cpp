@@ -15,29 +15,29 @@ RowsOutcome order_rows(const Settings& s, const RecordIndex& index, RowSearch& s
   Slots slots(count);
   for (int32_t i = 0; i < count; ++i) slots[i] = i;
 
-  std::string Sstrng = "##NO_PREVIOUS_ITEM_TO_COMPARE##";
+  std::string shown_substring = "##NO_PREVIOUS_ITEM_TO_COMPARE##";
   std::array<uint8_t, kMaxRecordLength + 1> st1{};
-  int32_t MaxVal = 0;
-  int64_t SMaxVal = 0;
+  int32_t best = 0;
+  int64_t score_sum = 0;
   for (int32_t row = 0; row < count; ++row) {
     const int32_t record = slots[row];
-    SMaxVal += MaxVal;
+    score_sum += best;
     rewrite_control_bytes(index.item(record), st1.data());
     std::string_view text =
-        s.single ? std::string_view(Sstrng) : std::string_view(reinterpret_cast<char*>(st1.data()));
+        s.longest_substrings ? std::string_view(shown_substring) : std::string_view(reinterpret_cast<char*>(st1.data()));
     // The line is written while the row is searched: nothing the search
     // does changes it, and after a failed write the search is dropped.
     search.begin_row(slots, row);
-    if (!line(RowLine{row, record, MaxVal, text})) {
+    if (!line(RowLine{row, record, best, text})) {
       search.abandon_row();
       outcome.stopped = true;
       return outcome;
     }
     const RowResult result = search.finish_row();
-    MaxVal = result.best;
-    if (s.single) Sstrng = result.substring;
+    best = result.best;
+    if (s.longest_substrings) shown_substring = result.substring;
   }
-  outcome.mean = count > 0 ? SMaxVal / count : 0;
+  outcome.mean = count > 0 ? score_sum / count : 0;
   return outcome;
 }
 

@@ -10,24 +10,24 @@
 namespace vexaro {
 namespace {
 
-std::string line_header(const Settings& s, int32_t MaxVal, uint64_t offset) {
+std::string line_header(const Settings& s, int32_t best, uint64_t offset) {
   char text[64] = "";
   size_t used = 0;
-  if (s.dispf) {
+  if (s.show_scores) {
     // -1 (no candidate scored above it) is shown signed, not as 4294967295.
-    used += MaxVal < 0 ? std::snprintf(text, sizeof text, "%4d ", MaxVal)
-                       : std::snprintf(text, sizeof text, "%4u ", static_cast<unsigned>(MaxVal));
+    used += best < 0 ? std::snprintf(text, sizeof text, "%4d ", best)
+                       : std::snprintf(text, sizeof text, "%4u ", static_cast<unsigned>(best));
   }
-  if (s.linu) {
+  if (s.show_offsets) {
     std::snprintf(text + used, sizeof text - used, "#%8lu# ", static_cast<unsigned long>(offset));
   }
   return text;
 }
 
-// The candidate percentages a row shows: each value of (j * 100) / Linza over
+// The candidate percentages a row shows: each value of (j * 100) / record_count over
 // the row's candidates that differs from the one last shown. Computed per
 // percentage, not per candidate, so it costs the same for every engine.
-void write_progress(int32_t row, int32_t count, uint8_t itick, uint8_t& jtick, TextSink& out) {
+void write_progress(int32_t row, int32_t count, uint8_t row_percent, uint8_t& candidate_percent, TextSink& out) {
   // Formatted by hand and written once: early rows show up to a hundred.
   std::string text;
   auto append_percent = [&](unsigned value) {
@@ -37,17 +37,17 @@ void write_progress(int32_t row, int32_t count, uint8_t itick, uint8_t& jtick, T
     text.push_back('%');
   };
   auto show = [&](uint8_t p) {
-    jtick = p;
+    candidate_percent = p;
     text.push_back('\r');
-    append_percent(itick);
+    append_percent(row_percent);
     text.push_back(':');
-    append_percent(jtick);
+    append_percent(candidate_percent);
   };
   if (row + 1 >= count) return;
   const int64_t n = count;
   const int64_t first = (int64_t{row} + 1) * 100 / n;
   const int64_t last = (n - 1) * 100 / n;
-  if (static_cast<uint8_t>(first) != jtick) show(static_cast<uint8_t>(first));
+  if (static_cast<uint8_t>(first) != candidate_percent) show(static_cast<uint8_t>(first));
   for (int64_t p = first + 1; p <= last; ++p) {
     int64_t j = (p * n + 99) / 100;  // the first candidate that reaches p
     if (j * 100 / n == p) show(static_cast<uint8_t>(p));
@@ -61,7 +61,7 @@ void write_line(const Settings& s, const std::string& header, std::string_view t
   std::string line = header;
   line.append(text);
   line.push_back('\n');
-  if (s.umleit) {
+  if (s.output_redirected) {
     diagnostics.write("\r");
     diagnostics.write(line);
     diagnostics.flush();
@@ -80,13 +80,13 @@ OrderingResult run_ordering(const Settings& s, const RecordIndex& index, RowSear
                             TextSink& output, TextSink& diagnostics) {
   OrderingResult result;
   const int32_t count = index.size();
-  uint8_t jtick = 1;
+  uint8_t candidate_percent = 1;
   RowsOutcome outcome = order_rows(s, index, search, [&](const RowLine& line) {
-    std::string header = line_header(s, line.score, index.linas[line.record]);
+    std::string header = line_header(s, line.score, index.offsets[line.record]);
     write_line(s, header, line.text, output, diagnostics);
     if (!output.ok()) return false;
-    const uint8_t itick = static_cast<uint8_t>(int64_t{line.row} * 100 / count);
-    write_progress(line.row, count, itick, jtick, diagnostics);
+    const uint8_t row_percent = static_cast<uint8_t>(int64_t{line.row} * 100 / count);
+    write_progress(line.row, count, row_percent, candidate_percent, diagnostics);
     return true;
   });
   if (outcome.stopped) {
@@ -94,7 +94,7 @@ OrderingResult run_ordering(const Settings& s, const RecordIndex& index, RowSear
     return result;
   }
   result.mean = outcome.mean;
-  if (s.dispf) {
+  if (s.show_scores) {
     char text[96];
     std::snprintf(text, sizeof text, "\n*** Mean value of all scores: %d *****",
                   static_cast<int>(result.mean));

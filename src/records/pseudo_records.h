@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Pseudo records: input without line structure is cut into chunks of
-// pseudo-random length, and one chunk in every `teilg` is taken as a record.
+// pseudo-random length, and one chunk in every `take_every` is taken as a record.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,10 @@ namespace vexaro {
 class ParkMiller {
  public:
   int32_t next();
-  int32_t state() const { return Rseed; }
+  int32_t state() const { return state_; }
 
  private:
-  int32_t Rseed = -1;
+  int32_t state_ = -1;
 };
 
 struct Chunk {
@@ -33,7 +33,7 @@ class ChunkSampler {
  private:
   const Settings& settings_;
   ParkMiller generator_;
-  int32_t teilgg = 0;  // chunks still to pass before the next taken one
+  int32_t chunks_left = 0;  // chunks still to pass before the next taken one
 };
 
 }  // namespace vexaro

@@ -66,10 +66,10 @@ class BlockReader {
 // The byte statistics' update rule: a byte that raises the maximum is not
 // tested against the minimum.
 void count_byte(const Settings& s, RecordStats& stats, uint8_t b) {
-  if (b > stats.Maxbyt && b <= s.hichar) {
-    stats.Maxbyt = b;
-  } else if (b < stats.Minbyt && b >= s.minchar) {
-    stats.Minbyt = b;
+  if (b > stats.max_byte && b <= s.range_high) {
+    stats.max_byte = b;
+  } else if (b < stats.min_byte && b >= s.range_low) {
+    stats.min_byte = b;
   }
 }
 
@@ -123,9 +123,9 @@ void store_record(const Settings& s, BlockReader& reader, const RawRecord& recor
                   TextSink& diagnostics, RecordIndex& index) {
   const bool at_end = record.ending == Ending::end_of_input;
   int32_t length = record.accepted;
-  if (s.islims && !at_end) {
+  if (s.delimiters_given && !at_end) {
     length = record.accepted + 1;  // the byte that ended the record belongs to it
-  } else if (!s.islims && !s.pseudo_records() && record.carriage_return > 0) {
+  } else if (!s.delimiters_given && !s.pseudo_records() && record.carriage_return > 0) {
     length = record.carriage_return;
   }
   if (length > kMaxRecordLength) {
@@ -147,14 +147,14 @@ void store_record(const Settings& s, BlockReader& reader, const RawRecord& recor
     }
   }
   index.append(record.offset, bytes.data(), length);
-  write_count(diagnostics, index.stats.Linza);
+  write_count(diagnostics, index.stats.record_count);
 }
 
 void write_summary(const RecordIndex& index, TextSink& diagnostics) {
   char text[128];
   std::snprintf(text, sizeof text,
                 " Lines to process.(= %lu bytes)\n------------------------------------------\n",
-                static_cast<unsigned long>(index.stats.Slinlensum));
+                static_cast<unsigned long>(index.stats.stored_bytes));
   diagnostics.write(text);
 }
 
@@ -166,7 +166,7 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
   BlockReader reader(input);
   ChunkSampler sampler(s);
   RawRecord record;
-  while (index.stats.Linza < kMaxRecords) {
+  while (index.stats.record_count < kMaxRecords) {
     record.offset = reader.position();
     int32_t limit = kReadLimit;
     if (s.pseudo_records()) {
@@ -184,7 +184,7 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
     if (record.accepted > 0) store_record(s, reader, record, diagnostics, index);
     if (record.ending == Ending::end_of_input) break;
   }
-  if (index.stats.Linza == kMaxRecords && reader.peek() >= 0) {
+  if (index.stats.record_count == kMaxRecords && reader.peek() >= 0) {
     diagnostics.write("\t**WARNING, more than 16000 records: the rest of the input is ignored.**");
   }
   if (reader.failed()) return ScanStatus::read_error;
@@ -197,14 +197,14 @@ void RecordIndex::append(uint64_t offset, const uint8_t* record, int32_t length)
   starts.push_back(static_cast<uint32_t>(bytes.size()));
   bytes.insert(bytes.end(), record, record + length);
   bytes.push_back(0);
-  linas.push_back(offset);
-  linlens.push_back(static_cast<int16_t>(length));
-  stats.Slinlensum += length;
-  ++stats.Linza;
+  offsets.push_back(offset);
+  stored_lengths.push_back(static_cast<int16_t>(length));
+  stats.stored_bytes += length;
+  ++stats.record_count;
 }
 
 void RecordIndex::measure_mean() {
-  if (stats.Linza > 0) stats.Smeanlen2 = (stats.Slinlensum / stats.Linza) * 2;
+  if (stats.record_count > 0) stats.twice_mean_length = (stats.stored_bytes / stats.record_count) * 2;
 }
 
 void count_bytes(const Settings& s, RecordStats& stats, const uint8_t* bytes, size_t count) {

@@ -16,21 +16,21 @@ class TextSink;
 
 // Statistics gathered by the scan and read by the scorers.
 struct RecordStats {
-  uint8_t Minbyt = 255;    // smallest byte seen (by the scan's own update rule)
-  uint8_t Maxbyt = 0;      // largest byte seen
-  int32_t Linza = 0;       // number of records
-  int32_t Slinlensum = 0;  // sum of the stored lengths
-  int32_t Smeanlen2 = 0;   // twice the truncated mean stored length
+  uint8_t min_byte = 255;    // smallest byte seen (by the scan's own update rule)
+  uint8_t max_byte = 0;      // largest byte seen
+  int32_t record_count = 0;       // number of records
+  int32_t stored_bytes = 0;  // sum of the stored lengths
+  int32_t twice_mean_length = 0;   // twice the truncated mean stored length
 };
 
 struct RecordIndex {
-  std::vector<uint64_t> linas;   // start offset of each record in the input
-  std::vector<int16_t> linlens;  // stored length, 1 to 2000
+  std::vector<uint64_t> offsets;   // start offset of each record in the input
+  std::vector<int16_t> stored_lengths;  // stored length, 1 to 2000
   std::vector<uint32_t> starts;  // where each record's bytes begin in `bytes`
   std::vector<uint8_t> bytes;    // every record's bytes, each followed by a zero
   RecordStats stats;
 
-  int32_t size() const { return stats.Linza; }
+  int32_t size() const { return stats.record_count; }
   // The record's stored bytes followed by a zero byte: an item.
   const uint8_t* item(int32_t record) const { return bytes.data() + starts[record]; }
   // Stores a record of `length` bytes (1 to 2000) that starts at `offset`
@@ -40,7 +40,7 @@ struct RecordIndex {
   void measure_mean();
 };
 
-// Takes bytes of a record into Minbyt and Maxbyt by the scan's own rule.
+// Takes bytes of a record into min_byte and max_byte by the scan's own rule.
 void count_bytes(const Settings& settings, RecordStats& stats, const uint8_t* bytes, size_t count);
 
 enum class ScanStatus { ok, read_error };

@@ -15,7 +15,7 @@ int16_t to_short(const char* text) { return static_cast<int16_t>(to_int(text)); 
 
 void store_omit_piece(Settings& s, int slot, const char* piece, size_t length) {
   length = std::min<size_t>(length, kOmitSlotBytes - 1);
-  auto& target = s.omtext[slot];
+  auto& target = s.omit_strings[slot];
   std::memcpy(target.data(), piece, length);
   target[length] = '\0';
 }
@@ -23,7 +23,7 @@ void store_omit_piece(Settings& s, int slot, const char* piece, size_t length) {
 // Pieces separated by ';' fill slots 0 to 9 in order; what follows the
 // tenth piece is ignored.
 void parse_omit_list(Settings& s, const char* value) {
-  s.omitnr = true;
+  s.omit_in_use = true;
   int slot = 0;
   const char* piece = value;
   while (*piece != '\0') {
@@ -38,52 +38,52 @@ void parse_omit_list(Settings& s, const char* value) {
 }
 
 void parse_delimiters(Settings& s, const char* value) {
-  s.slims.fill('\0');
-  std::strncpy(s.slims.data(), value, s.slims.size() - 1);
-  s.islims = true;
+  s.delimiters.fill('\0');
+  std::strncpy(s.delimiters.data(), value, s.delimiters.size() - 1);
+  s.delimiters_given = true;
 }
 
 void parse_byte_range(Settings& s, const char* value) {
-  if (value[0] != ',') s.lowchar = to_byte(value);
+  if (value[0] != ',') s.requested_low = to_byte(value);
   if (const char* comma = std::strchr(value, ',')) {
-    s.hichar = to_byte(comma + 1);
-    if (s.lowchar > s.hichar) s.hichar = s.lowchar;
+    s.range_high = to_byte(comma + 1);
+    if (s.requested_low > s.range_high) s.range_high = s.requested_low;
   }
 }
 
 void parse_pseudo_records(Settings& s, const char* value) {
-  if (value[0] != ',') s.uran = to_short(value);
+  if (value[0] != ',') s.pseudo_shortest = to_short(value);
   const char* comma = std::strchr(value, ',');
   if (comma == nullptr) return;
-  s.oran = to_short(comma + 1);
-  if (s.uran > s.oran) s.uran = 0;
+  s.pseudo_longest = to_short(comma + 1);
+  if (s.pseudo_shortest > s.pseudo_longest) s.pseudo_shortest = 0;
   if (const char* second = std::strchr(comma + 1, ',')) {
     // A percentage outside 1..100 is taken as the nearest bound.
     int percentage = to_int(second + 1);
     if (percentage < 1) percentage = 1;
     if (percentage > 100) percentage = 100;
-    s.teilg = 100 / percentage;
+    s.take_every = 100 / percentage;
   }
 }
 
 void parse_letters(Settings& s, const char* argument) {
   auto has = [argument](char letter) { return std::strchr(argument, letter) != nullptr; };
-  if (has('d')) s.dispf = true;
-  if (has('p')) s.posab = true;
-  if (has('n')) s.minchar = 48;
+  if (has('d')) s.show_scores = true;
+  if (has('p')) s.position_weighting = true;
+  if (has('n')) s.range_low = 48;
   if (const char* a = std::strchr(argument, 'a')) {
-    s.adapt = 9;
-    if (a[1] >= '1' && a[1] <= '9') s.adapt = static_cast<uint32_t>(to_int(a + 1));
-    if (s.adapt == 9999) s.single = true;
+    s.length_divisor = 9;
+    if (a[1] >= '1' && a[1] <= '9') s.length_divisor = static_cast<uint32_t>(to_int(a + 1));
+    if (s.length_divisor == 9999) s.longest_substrings = true;
   }
-  if (has('b')) s.bytdif = true;
-  if (has('v')) s.casens = true;
-  if (has('r')) s.linu = true;
-  if (has('f')) s.linlencor = true;
+  if (has('b')) s.byte_difference = true;
+  if (has('v')) s.case_sensitive = true;
+  if (has('r')) s.show_offsets = true;
+  if (has('f')) s.length_correlation = true;
   if (has('m')) {
-    s.metap = true;
-    s.MINSCAN = 1;
-    s.casens = true;
+    s.phonetic_keys = true;
+    s.shortest_piece = 1;
+    s.case_sensitive = true;
   }
 }
 
@@ -91,9 +91,9 @@ void parse_argument(Settings& s, const std::string& argument) {
   const char* text = argument.c_str();
   const char* value = argument.size() >= 2 ? text + 2 : "";
   if (argument.starts_with("-s")) {
-    s.offs = to_int(value);
+    s.skip_bytes = to_int(value);
   } else if (argument.starts_with("-c")) {
-    s.startchar = static_cast<uint8_t>(value[0]);
+    s.start_byte = static_cast<uint8_t>(value[0]);
   } else if (argument.starts_with("-o")) {
     parse_omit_list(s, value);
   } else if (argument.starts_with("-l")) {
@@ -110,19 +110,19 @@ void parse_argument(Settings& s, const std::string& argument) {
 void derive_settings(Settings& s) {
   // A -g outside its usage form (no upper bound, or a first length below 1)
   // leaves pseudo-record mode off rather than cutting chunks of no length.
-  if (s.uran != 0 && (s.uran < 1 || s.uran > s.oran)) s.uran = 0;
-  if (s.lowchar < s.minchar) s.minchar = s.lowchar;
-  if (s.minchar <= 1 && !s.bytdif) s.minchar = 2;
-  if (s.minchar == 0) s.minchar = 1;
-  s.dran = static_cast<int16_t>(s.oran - s.uran + 1);
-  if (s.uran != 0) s.slims[0] = s.slims[1] = '\0';
+  if (s.pseudo_shortest != 0 && (s.pseudo_shortest < 1 || s.pseudo_shortest > s.pseudo_longest)) s.pseudo_shortest = 0;
+  if (s.requested_low < s.range_low) s.range_low = s.requested_low;
+  if (s.range_low <= 1 && !s.byte_difference) s.range_low = 2;
+  if (s.range_low == 0) s.range_low = 1;
+  s.pseudo_lengths = static_cast<int16_t>(s.pseudo_longest - s.pseudo_shortest + 1);
+  if (s.pseudo_shortest != 0) s.delimiters[0] = s.delimiters[1] = '\0';
 }
 
 }  // namespace
 
 bool Settings::is_delimiter(uint8_t b) const {
   if (b == 0) return true;
-  for (char d : slims) {
+  for (char d : delimiters) {
     if (d == '\0') return false;
     if (static_cast<uint8_t>(d) == b) return true;
   }
@@ -134,7 +134,7 @@ Settings parse_arguments(const std::vector<std::string>& args, bool stdout_is_te
   // Walked from the last argument to the first, so the earliest one wins.
   for (auto it = args.rbegin(); it != args.rend(); ++it) parse_argument(s, *it);
   derive_settings(s);
-  s.umleit = !stdout_is_terminal;
+  s.output_redirected = !stdout_is_terminal;
   return s;
 }
 

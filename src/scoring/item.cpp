@@ -13,7 +13,7 @@ bool is_folded(uint8_t b) { return (b >= 65 && b <= 90) || (b >= 192 && b <= 223
 
 // Blanks the first occurrence of each string of the omit list, slot by slot.
 void blank_omit_list(const Settings& s, uint8_t* item) {
-  for (const auto& slot : s.omtext) {
+  for (const auto& slot : s.omit_strings) {
     std::array<char, kOmitSlotBytes + 1> omit{};  // ends the string even if a slot is full
     std::memcpy(omit.data(), slot.data(), kOmitSlotBytes);
     if (omit[0] == '\0') break;  // an empty slot hides the ones after it
@@ -31,10 +31,10 @@ ItemView blank_if_empty(ItemView item) {
 
 const uint8_t* working_start(const Settings& settings, const uint8_t* item) {
   size_t length = std::strlen(reinterpret_cast<const char*>(item));
-  size_t skip = settings.offs > 0 ? static_cast<size_t>(settings.offs) : 0;
+  size_t skip = settings.skip_bytes > 0 ? static_cast<size_t>(settings.skip_bytes) : 0;
   const uint8_t* text = item + std::min(skip, length);
-  if (settings.startchar != 0) {
-    const char* found = std::strchr(reinterpret_cast<const char*>(text), settings.startchar);
+  if (settings.start_byte != 0) {
+    const char* found = std::strchr(reinterpret_cast<const char*>(text), settings.start_byte);
     if (found != nullptr) text = reinterpret_cast<const uint8_t*>(found) + 1;
   }
   return text;
@@ -46,8 +46,8 @@ void rewrite_control_bytes(const uint8_t* item, uint8_t* out) {
 }
 
 uint8_t prepared_byte(const Settings& s, uint8_t b) {
-  if (b < s.minchar || b > s.hichar) return 0;
-  return !s.casens && is_folded(b) ? b | 0x20 : b;
+  if (b < s.range_low || b > s.range_high) return 0;
+  return !s.case_sensitive && is_folded(b) ? b | 0x20 : b;
 }
 
 int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
@@ -58,8 +58,8 @@ int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
     if (b != 0) out[length++] = b;
   }
   out[length] = 0;
-  if (s.omitnr) blank_omit_list(s, out);
-  if (s.metap) {
+  if (s.omit_in_use) blank_omit_list(s, out);
+  if (s.phonetic_keys) {
     std::array<char, kMaxPrepared + 3> work;
     work[0] = '\0';
     phonetic(out, work.data(), kMaxRecordLength);

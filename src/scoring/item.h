@@ -27,8 +27,8 @@ struct ItemView {
 // An empty prepared item takes part in a comparison as the single blank byte.
 ItemView blank_if_empty(ItemView item);
 
-// Where the compared text of an item begins: `offs` bytes in (clamped to the
-// item), then behind the first `startchar` if there is one.
+// Where the compared text of an item begins: `skip_bytes` bytes in (clamped to the
+// item), then behind the first `start_byte` if there is one.
 const uint8_t* working_start(const Settings& settings, const uint8_t* item);
 
 // The reference item as written and scored: control bytes 1..31 become spaces.
@@ -40,7 +40,7 @@ void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
 uint8_t prepared_byte(const Settings& settings, uint8_t b);
 
 // Filters and folds the zero-ended `raw` item, blanks the omit list and, under
-// metap, replaces it by its Metaphone key. Writes the zero-ended prepared item
+// phonetic_keys, replaces it by its Metaphone key. Writes the zero-ended prepared item
 // to `out` (at most kMaxPrepared bytes and the zero end; callers give
 // kMaxPrepared + 3) and returns its length.
 int32_t prepare_item(const Settings& settings, const uint8_t* raw, uint8_t* out);

@@ -14,14 +14,14 @@
 namespace vexaro {
 
 // An upper bound for the longest common substring of the zero-ended items,
-// found by doubling a probe length from MINSCAN; `n` is the pattern length.
+// found by doubling a probe length from shortest_piece; `n` is the pattern length.
 // The pattern is changed only for the time of each probe.
-int32_t startlen(int32_t n, const uint8_t* searched, uint8_t* pattern, int32_t MINSCAN);
+int32_t start_length(int32_t n, const uint8_t* searched, uint8_t* pattern, int32_t shortest_piece);
 
 // The byte-difference score of two prepared items, the searched one at least
 // as long as the pattern (both lengths at least 1).
-int32_t simdiff(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
-                int32_t pattern_length, uint8_t Minbyt, uint8_t Maxbyt);
+int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
+                int32_t pattern_length, uint8_t min_byte, uint8_t max_byte);
 
 class LiteralScorer {
  public:
@@ -29,27 +29,27 @@ class LiteralScorer {
 
   // Scores `candidate` against `reference`; a null reference reuses the one
   // prepared by the last call that passed one. Both are zero-ended texts.
-  // Sleni and Slenj are the stored record lengths of reference and candidate.
-  int32_t simlin(const uint8_t* reference, const uint8_t* candidate, int32_t Sleni, int32_t Slenj);
+  // reference_stored and candidate_stored are the stored record lengths of reference and candidate.
+  int32_t score(const uint8_t* reference, const uint8_t* candidate, int32_t reference_stored, int32_t candidate_stored);
 
   // Under -a9999: empties the longest common substring of the row.
   void start_row();
   // Under -a9999: the longest common substring recorded in this row.
-  const char* Sxstrng() const { return Sxstrng_.data(); }
-  int32_t Sxmatw() const { return Sxmatw_; }
+  const char* longest_substring() const { return longest_substring_.data(); }
+  int32_t longest_length() const { return longest_length_; }
 
  private:
-  int32_t common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t LB, int32_t LA,
-                                 int32_t Sleni, int32_t Slenj);
+  int32_t common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t searched_length, int32_t pattern_length,
+                                 int32_t reference_stored, int32_t candidate_stored);
 
   const Settings& settings_;
   const RecordStats& stats_;
-  std::array<uint8_t, kMaxPrepared + 1> str1s_{};  // the prepared reference, kept between calls
-  int32_t str1stlen_ = 0;
+  std::array<uint8_t, kMaxPrepared + 1> reference_{};  // the prepared reference, kept between calls
+  int32_t reference_length_ = 0;
   std::array<uint8_t, kMaxPrepared + 3> candidate_{};
   std::array<uint8_t, kMaxPrepared + 3> work_{};
-  std::array<char, kMaxPrepared + 1> Sxstrng_{};
-  int32_t Sxmatw_ = 0;
+  std::array<char, kMaxPrepared + 1> longest_substring_{};
+  int32_t longest_length_ = 0;
 };
 
 }  // namespace vexaro

@@ -22,16 +22,16 @@ class LiteralSearch : public RowSearch {
   // The reference is scored as it is written: its control bytes are spaces.
   RowResult finish_row() override {
     Slots& slots = *slots_;
-    if (settings_.single) scorer_.start_row();
+    if (settings_.longest_substrings) scorer_.start_row();
     rewrite_control_bytes(index_.item(slots[row_]), st1_.data());
     const uint8_t* reference = working_start(settings_, st1_.data());
-    const int32_t Sleni = index_.linlens[slots[row_]];
+    const int32_t reference_stored = index_.stored_lengths[slots[row_]];
     const int32_t best = apply_row(slots, row_, [&](int32_t j, int32_t record) {
       const uint8_t* candidate = working_start(settings_, index_.item(record));
-      return scorer_.simlin(j == row_ + 1 ? reference : nullptr, candidate, Sleni,
-                            index_.linlens[record]);
+      return scorer_.score(j == row_ + 1 ? reference : nullptr, candidate, reference_stored,
+                            index_.stored_lengths[record]);
     });
-    return {best, settings_.single ? std::string_view(scorer_.Sxstrng()) : std::string_view()};
+    return {best, settings_.longest_substrings ? std::string_view(scorer_.longest_substring()) : std::string_view()};
   }
 
   void abandon_row() override {}

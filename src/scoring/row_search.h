@@ -43,15 +43,15 @@ class RowSearch {
 // row's best score, -1 when none beat -1.
 template <class ScoreFn>
 int32_t apply_row(Slots& slots, int32_t row, ScoreFn&& score_of) {
-  int32_t MaxVal = -1;
+  int32_t best = -1;
   for (int32_t j = row + 1; j < static_cast<int32_t>(slots.size()); ++j) {
     int32_t value = score_of(j, slots[j]);
-    if (value > MaxVal) {
-      MaxVal = value;
+    if (value > best) {
+      best = value;
       std::swap(slots[j], slots[row + 1]);
     }
   }
-  return MaxVal;
+  return best;
 }
 
 }  // namespace vexaro

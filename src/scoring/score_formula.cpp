@@ -5,17 +5,17 @@
 
 namespace vexaro {
 
-int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t LA,
-                    int32_t LB, int32_t Sleni, int32_t Slenj) {
+int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t pattern_length,
+                    int32_t searched_length, int32_t reference_stored, int32_t candidate_stored) {
   int64_t S = static_cast<int64_t>(match_sum * 1000);
   // Without records there is no mean length to correlate with; leave S as it is.
-  if (s.linlencor && stats.Smeanlen2 > 0) {
-    S = (static_cast<int64_t>(Sleni) + Slenj) * S / stats.Smeanlen2;
+  if (s.length_correlation && stats.twice_mean_length > 0) {
+    S = (static_cast<int64_t>(reference_stored) + candidate_stored) * S / stats.twice_mean_length;
   }
-  return static_cast<int32_t>(S / (LA + LB));
+  return static_cast<int32_t>(S / (pattern_length + searched_length));
 }
 
-// The score is S / (LA + LB) with S = 1000 sum (Sleni + Slenj) / Smeanlen2,
+// The score is S / (pattern_length + searched_length) with S = 1000 sum (reference_stored + candidate_stored) / twice_mean_length,
 // every division truncating, so the least sum above the threshold is a
 // quotient rounded up. It is found in 128-bit arithmetic, where no product
 // wraps: a threshold no match sum can beat (a caller's cutoff may be any
@@ -26,12 +26,12 @@ uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats,
   using Wide = unsigned __int128;
   const int64_t stored = int64_t{reference_stored} + candidate_stored;
   // No sum raises a score correlated with empty records.
-  if (stored <= 0 || threshold < 0 || stats.Smeanlen2 <= 0) return threshold < 0 ? 0 : UINT64_MAX;
+  if (stored <= 0 || threshold < 0 || stats.twice_mean_length <= 0) return threshold < 0 ? 0 : UINT64_MAX;
   const Wide lengths = static_cast<Wide>(int64_t{pattern_length} + searched_length);
   // S / lengths > threshold  <=>  S >= (threshold + 1) lengths, and
-  // 1000 sum stored / Smeanlen2 >= n  <=>  1000 sum stored >= n Smeanlen2.
+  // 1000 sum stored / twice_mean_length >= n  <=>  1000 sum stored >= n twice_mean_length.
   const Wide needed =
-      (static_cast<Wide>(threshold) + 1) * lengths * static_cast<Wide>(stats.Smeanlen2);
+      (static_cast<Wide>(threshold) + 1) * lengths * static_cast<Wide>(stats.twice_mean_length);
   const Wide scale = Wide{1000} * static_cast<Wide>(stored);
   const Wide sum = (needed + scale - 1) / scale;
   // Hits cover at most the pattern, and each adds at most L * L + 2 L.
@@ -40,15 +40,15 @@ uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats,
 }
 
 int32_t single_score(const RecordStats& stats, int32_t longest) {
-  if (stats.Linza == 0) return 0;
-  const int64_t mean = static_cast<int64_t>(stats.Slinlensum) / stats.Linza;
+  if (stats.record_count == 0) return 0;
+  const int64_t mean = static_cast<int64_t>(stats.stored_bytes) / stats.record_count;
   if (mean == 0) return 0;
   return static_cast<int32_t>(static_cast<int64_t>(longest) * 1000 / mean);
 }
 
 int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
-                              uint8_t Minbyt, uint8_t Maxbyt) {
-  const int64_t R = static_cast<int64_t>(Maxbyt) - Minbyt;
+                              uint8_t min_byte, uint8_t max_byte) {
+  const int64_t R = static_cast<int64_t>(max_byte) - min_byte;
   const int64_t T = D + R * (searched_length - pattern_length);
   if (T == 0) return 1000;
   const int64_t F = R * searched_length;
@@ -57,8 +57,8 @@ int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t patter
   return static_cast<int32_t>(std::min<int64_t>(score, 999));
 }
 
-int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs) {
-  const int64_t m = shortest_counted(MINSCAN);
+int32_t start_length_from_lcs(int32_t n, int32_t shortest_piece, int32_t lcs) {
+  const int64_t m = shortest_counted(shortest_piece);
   if (n < 3 * m) return n;
   int64_t b = m;
   while (b < n && lcs >= b) b *= 2;

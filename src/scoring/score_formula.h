@@ -12,34 +12,34 @@
 
 namespace vexaro {
 
-// The pattern (LA) and searched (LB) lengths of two prepared items: the
+// The pattern (pattern_length) and searched (searched_length) lengths of two prepared items: the
 // shorter one supplies the patterns; an empty item counts as one blank byte.
 struct PairLengths {
-  int32_t LA, LB;
+  int32_t pattern_length, searched_length;
 };
 inline PairLengths pair_lengths(int32_t a, int32_t b) {
   return {std::max(std::min(a, b), 1), std::max({a, b, 1})};
 }
 
 // What one hit of length L at pattern start P and searched start H adds to
-// the match sum; LA and LB are the pattern and searched lengths. Inline:
+// the match sum; pattern_length and searched_length are the pattern and searched lengths. Inline:
 // the scans add one for every hit.
-inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t LA,
-                              uint32_t LB) {
-  if (s.adapt == 0 && !s.posab) return 2 * L;
-  const uint32_t PA = (L / 2 + P) * 100 / LA;
-  const uint32_t PB = (H + L / 2) * 100 / LB;
+inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t pattern_length,
+                              uint32_t searched_length) {
+  if (s.length_divisor == 0 && !s.position_weighting) return 2 * L;
+  const uint32_t PA = (L / 2 + P) * 100 / pattern_length;
+  const uint32_t PB = (H + L / 2) * 100 / searched_length;
   const uint32_t D = PA > PB ? PA - PB : PB - PA;
   const uint32_t position = 2 * L / (D / 10 + 1);
-  if (s.adapt == 0) return s.posab ? position : 2 * L;
-  const uint32_t length = L * L / (LB / s.adapt + 1);
-  return s.posab ? (position + length) / 2 : length;
+  if (s.length_divisor == 0) return s.position_weighting ? position : 2 * L;
+  const uint32_t length = L * L / (searched_length / s.length_divisor + 1);
+  return s.position_weighting ? (position + length) / 2 : length;
 }
 
 // The common-substring score of a match sum. Never decreases as the match
 // sum grows, which is what lets faster engines prune with bounds of it.
 int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t match_sum,
-                    int32_t LA, int32_t LB, int32_t Sleni, int32_t Slenj);
+                    int32_t pattern_length, int32_t searched_length, int32_t reference_stored, int32_t candidate_stored);
 
 // The least match sum whose final score is above `threshold` under -f, or
 // UINT64_MAX when no match sum two items can reach is.
@@ -62,7 +62,7 @@ inline BeatingSum beating_sum(const Settings& settings, const RecordStats& stats
                               int32_t pattern_length, int32_t searched_length,
                               int32_t reference_stored, int32_t candidate_stored) {
   if (threshold < 0) return {0, 1};
-  if (settings.linlencor && stats.Smeanlen2 > 0)
+  if (settings.length_correlation && stats.twice_mean_length > 0)
     return {least_correlated_sum_beating(settings, stats, threshold, pattern_length,
                                          searched_length, reference_stored, candidate_stored),
             1};
@@ -73,15 +73,15 @@ inline BeatingSum beating_sum(const Settings& settings, const RecordStats& stats
 }
 
 // Upper bound of the match sum of hits that cover at most `covered` pattern
-// bytes, none longer than `longest`, when the searched item has LB bytes.
+// bytes, none longer than `longest`, when the searched item has searched_length bytes.
 inline uint64_t match_sum_bound(const Settings& settings, uint64_t covered, uint64_t longest,
-                                uint32_t LB) {
+                                uint32_t searched_length) {
   if (covered == 0 || longest == 0) return 0;
   // A position increment never exceeds 2 L, the plain increment.
-  if (settings.adapt == 0) return 2 * covered;
+  if (settings.length_divisor == 0) return 2 * covered;
   // Each hit of length L adds at most L * L / K, and L <= longest.
-  const uint64_t K = LB / settings.adapt + 1;
-  if (!settings.posab) return covered * longest / K;
+  const uint64_t K = searched_length / settings.length_divisor + 1;
+  if (!settings.position_weighting) return covered * longest / K;
   return covered + covered * longest / (2 * K);
 }
 
@@ -91,14 +91,14 @@ int32_t single_score(const RecordStats& stats, int32_t longest);
 
 // The byte-difference score of items whose compared bytes differ by D in all.
 int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
-                              uint8_t Minbyt, uint8_t Maxbyt);
+                              uint8_t min_byte, uint8_t max_byte);
 
-// The shortest common piece that counts: a MINSCAN below 1 would make empty
+// The shortest common piece that counts: a shortest_piece below 1 would make empty
 // windows match forever.
-inline int32_t shortest_counted(int32_t MINSCAN) { return std::max<int32_t>(MINSCAN, 1); }
+inline int32_t shortest_counted(int32_t shortest_piece) { return std::max<int32_t>(shortest_piece, 1); }
 
 // The start length that the doubling probe gives for a pattern of n bytes
 // whose longest piece occurring in the searched item has `lcs` bytes.
-int32_t start_length_from_lcs(int32_t n, int32_t MINSCAN, int32_t lcs);
+int32_t start_length_from_lcs(int32_t n, int32_t shortest_piece, int32_t lcs);
 
 }  // namespace vexaro

@@ -64,49 +64,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Statistics as a scan can leave them: every record holds 1 to 2000 bytes.
   RecordStats stats;
-  stats.Minbyt = static_cast<uint8_t>(tail.take(1, 97));
-  stats.Maxbyt = static_cast<uint8_t>(tail.take(1, 122));
-  stats.Linza = static_cast<int32_t>(tail.take(2, 10) % kMaxRecords) + 1;
+  stats.min_byte = static_cast<uint8_t>(tail.take(1, 97));
+  stats.max_byte = static_cast<uint8_t>(tail.take(1, 122));
+  stats.record_count = static_cast<int32_t>(tail.take(2, 10) % kMaxRecords) + 1;
   const int32_t mean = static_cast<int32_t>(tail.take(2, 10) % kMaxRecordLength) + 1;
-  stats.Slinlensum = stats.Linza * mean + static_cast<int32_t>(tail.take(2, 0)) % stats.Linza;
-  stats.Smeanlen2 = stats.Slinlensum / stats.Linza * 2;
-  const int32_t Sleni = static_cast<int32_t>(tail.take(2, 7) % kMaxRecordLength) + 1;
-  const int32_t Slenj = static_cast<int32_t>(tail.take(2, 9) % kMaxRecordLength) + 1;
+  stats.stored_bytes = stats.record_count * mean + static_cast<int32_t>(tail.take(2, 0)) % stats.record_count;
+  stats.twice_mean_length = stats.stored_bytes / stats.record_count * 2;
+  const int32_t reference_stored = static_cast<int32_t>(tail.take(2, 7) % kMaxRecordLength) + 1;
+  const int32_t candidate_stored = static_cast<int32_t>(tail.take(2, 9) % kMaxRecordLength) + 1;
   const int32_t threshold = static_cast<int32_t>(tail.take(4, 0xffffffffu));
 
   const auto* ref = reinterpret_cast<const uint8_t*>(reference.c_str());
   const auto* cand = reinterpret_cast<const uint8_t*>(candidate.c_str());
   LiteralScorer literal(s, stats);
-  const int32_t score = literal.simlin(ref, cand, Sleni, Slenj);
-  const std::string substring = literal.Sxstrng();
+  const int32_t score = literal.score(ref, cand, reference_stored, candidate_stored);
+  const std::string substring = literal.longest_substring();
 
-  if (s.bytdif) {
+  if (s.byte_difference) {
     require(score <= 1000);
-  } else if (s.single) {
+  } else if (s.longest_substrings) {
     require(score >= 0);
   } else {
     require(score >= 0);
-    if (s.adapt == 0 && !s.linlencor) require(score <= 1000);
+    if (s.length_divisor == 0 && !s.length_correlation) require(score <= 1000);
   }
-  require(literal.simlin(nullptr, cand, Sleni, Slenj) == score);
+  require(literal.score(nullptr, cand, reference_stored, candidate_stored) == score);
 
   const PreparedItem a = prepared(s, ref), b = prepared(s, cand);
   require(a.length >= 0 && a.length <= kMaxPrepared && a.bytes[a.length] == 0);
   require(b.length >= 0 && b.length <= kMaxPrepared && b.bytes[b.length] == 0);
   if (a.length != b.length) {
     LiteralScorer swapped(s, stats);
-    require(swapped.simlin(cand, ref, Slenj, Sleni) == score);
+    require(swapped.score(cand, ref, candidate_stored, reference_stored) == score);
   }
 
   PairScorer fast(s, stats);
-  if (s.single && !s.bytdif) {
+  if (s.longest_substrings && !s.byte_difference) {
     const SingleHit hit = fast.single_hit(a.view(), b.view());
     require(static_cast<size_t>(hit.length) == substring.size());
     require(hit.length == 0 || std::memcmp(hit.bytes, substring.data(), hit.length) == 0);
     return 0;
   }
   for (const int32_t bar : {-1, score - 1, score, threshold}) {
-    const int32_t fast_score = fast.score(a.view(), b.view(), Sleni, Slenj, bar);
+    const int32_t fast_score = fast.score(a.view(), b.view(), reference_stored, candidate_stored, bar);
     require(score > bar ? fast_score == score : fast_score <= bar);
   }
   return 0;
