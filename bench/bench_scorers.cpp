@@ -35,9 +35,11 @@ void BM_LiteralScorer(benchmark::State& state, const char* option) {
   const Pair pair = make_pair(state.range(0), state.range(1) != 0);
   const Settings settings = settings_from(option);
   const RecordIndex index = index_records(settings, {pair.reference, pair.candidate});
-  const int32_t reference_stored = index.stored_lengths[0], candidate_stored = index.stored_lengths[1];
+  const int32_t reference_stored = index.stored_lengths[0],
+                candidate_stored = index.stored_lengths[1];
   LiteralScorer scorer(settings, index.stats);
-  scorer.score(index.item(0), index.item(1), reference_stored, candidate_stored);  // prepares the reference
+  scorer.score(index.item(0), index.item(1), reference_stored,
+               candidate_stored);  // prepares the reference
   int32_t score = 0;
   for (auto _ : state) {
     score = scorer.score(nullptr, index.item(1), reference_stored, candidate_stored);
@@ -50,7 +52,8 @@ void BM_PairScorer(benchmark::State& state, const char* option) {
   const Pair pair = make_pair(state.range(0), state.range(1) != 0);
   const Settings settings = settings_from(option);
   const RecordIndex index = index_records(settings, {pair.reference, pair.candidate});
-  const int32_t reference_stored = index.stored_lengths[0], candidate_stored = index.stored_lengths[1];
+  const int32_t reference_stored = index.stored_lengths[0],
+                candidate_stored = index.stored_lengths[1];
   const PreparedItem reference = prepared(settings, index.item(0));
   const PreparedItem candidate = prepared(settings, index.item(1));
   // The lowest threshold: no bound may cut the scan short.
@@ -58,7 +61,8 @@ void BM_PairScorer(benchmark::State& state, const char* option) {
   PairScorer scorer(settings, index.stats);
   int32_t score = 0;
   for (auto _ : state) {
-    score = scorer.score(reference.view(), candidate.view(), reference_stored, candidate_stored, exact);
+    score =
+        scorer.score(reference.view(), candidate.view(), reference_stored, candidate_stored, exact);
     benchmark::DoNotOptimize(score);
   }
   state.counters["score"] = score;

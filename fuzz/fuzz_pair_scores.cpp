@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   stats.max_byte = static_cast<uint8_t>(tail.take(1, 122));
   stats.record_count = static_cast<int32_t>(tail.take(2, 10) % kMaxRecords) + 1;
   const int32_t mean = static_cast<int32_t>(tail.take(2, 10) % kMaxRecordLength) + 1;
-  stats.stored_bytes = stats.record_count * mean + static_cast<int32_t>(tail.take(2, 0)) % stats.record_count;
+  stats.stored_bytes =
+      stats.record_count * mean + static_cast<int32_t>(tail.take(2, 0)) % stats.record_count;
   stats.twice_mean_length = stats.stored_bytes / stats.record_count * 2;
   const int32_t reference_stored = static_cast<int32_t>(tail.take(2, 7) % kMaxRecordLength) + 1;
   const int32_t candidate_stored = static_cast<int32_t>(tail.take(2, 9) % kMaxRecordLength) + 1;
@@ -106,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   for (const int32_t bar : {-1, score - 1, score, threshold}) {
-    const int32_t fast_score = fast.score(a.view(), b.view(), reference_stored, candidate_stored, bar);
+    const int32_t fast_score =
+        fast.score(a.view(), b.view(), reference_stored, candidate_stored, bar);
     require(score > bar ? fast_score == score : fast_score <= bar);
   }
   return 0;

@@ -34,7 +34,8 @@ Model model_scan(const Settings& s, std::string_view data) {
   int32_t countdown = 0;
   uint64_t position = 0;
   auto in_slims = [&](uint8_t b) {
-    return b == 0 || std::memchr(s.delimiters.data(), b, std::strlen(s.delimiters.data())) != nullptr;
+    return b == 0 ||
+           std::memchr(s.delimiters.data(), b, std::strlen(s.delimiters.data())) != nullptr;
   };
   while (m.offsets.size() < vexaro::kMaxRecords) {
     const uint64_t offset = position;
@@ -113,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Model m = model_scan(settings, c.input);
   const int32_t count = index.size();
   require(count == static_cast<int32_t>(m.offsets.size()));
-  require(index.offsets.size() == m.offsets.size() && index.stored_lengths.size() == m.offsets.size());
+  require(index.offsets.size() == m.offsets.size() &&
+          index.stored_lengths.size() == m.offsets.size());
   for (int32_t i = 0; i < count; ++i) {
     require(index.offsets[i] == m.offsets[i]);
     require(index.stored_lengths[i] == m.lengths[i]);

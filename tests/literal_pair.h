@@ -22,15 +22,17 @@ namespace vexaro::testing {
 inline int32_t literal_pair_score(const Settings& settings, const RecordStats& stats,
                                   std::string_view reference, std::string_view candidate) {
   std::array<uint8_t, kMaxRecordLength + 1> first{}, second{};
-  const auto reference_stored = static_cast<int32_t>(std::min<size_t>(reference.size(), kMaxRecordLength));
-  const auto candidate_stored = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
+  const auto reference_stored =
+      static_cast<int32_t>(std::min<size_t>(reference.size(), kMaxRecordLength));
+  const auto candidate_stored =
+      static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
   std::memcpy(first.data(), reference.data(), reference_stored);
   std::memcpy(second.data(), candidate.data(), candidate_stored);
   rewrite_control_bytes(first.data(), first.data());
   auto scorer = std::make_unique<LiteralScorer>(settings, stats);
   scorer->start_row();
   return scorer->score(working_start(settings, first.data()),
-                        working_start(settings, second.data()), reference_stored, candidate_stored);
+                       working_start(settings, second.data()), reference_stored, candidate_stored);
 }
 
 }  // namespace vexaro::testing

@@ -32,7 +32,11 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 };
 
 RecordStats test_stats() {
-  return {.min_byte = 40, .max_byte = 122, .record_count = 10, .stored_bytes = 95, .twice_mean_length = 18};
+  return {.min_byte = 40,
+          .max_byte = 122,
+          .record_count = 10,
+          .stored_bytes = 95,
+          .twice_mean_length = 18};
 }
 
 // Items from few letters, so that long common pieces, repeats and ties abound.
@@ -82,14 +86,16 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
     for (int round = 0; round < 400; ++round) {
       auto [ref, cand] = random_pair(rng);
       const int32_t reference_stored = static_cast<int32_t>(ref.size()) + 1, candidate_stored = 3;
-      const int32_t expected = literal.score(bytes(ref), bytes(cand), reference_stored, candidate_stored);
+      const int32_t expected =
+          literal.score(bytes(ref), bytes(cand), reference_stored, candidate_stored);
       const PreparedItem a = prepare(s, ref), b = prepare(s, cand);
       ASSERT_EQ(fast.score(a.view(), b.view(), reference_stored, candidate_stored, -1), expected)
           << "args " << ::testing::PrintToString(args) << " ref " << ref << " cand " << cand;
       // A caller's cutoff may lie beyond any score, too.
       for (const int32_t threshold :
            {expected + static_cast<int32_t>(rng() % 41) - 20, INT32_MAX}) {
-        const int32_t pruned = fast.score(a.view(), b.view(), reference_stored, candidate_stored, threshold);
+        const int32_t pruned =
+            fast.score(a.view(), b.view(), reference_stored, candidate_stored, threshold);
         if (expected > threshold) {
           ASSERT_EQ(pruned, expected);
         } else {
@@ -207,13 +213,12 @@ TEST(SlotPrefixes, ReportsExactlyTheCandidatesThatBeatTheBest) {
       prefixes.load_reference(r);
       for (int32_t j = 0; j < index.size(); ++j) {
         const ItemView c = records.candidate(slots[j]);
-        const int32_t literal =
-            scorer.score(bytes(texts[reference]), bytes(texts[slots[j]]), 0, 0);
+        const int32_t literal = scorer.score(bytes(texts[reference]), bytes(texts[slots[j]]), 0, 0);
         for (int32_t best = -1; best <= 1000; ++best) {
           const int32_t fast = prefixes.score(j, best);
           ASSERT_EQ(fast > best, literal > best)
-              << "range " << min_byte << "-" << max_byte << " lengths " << r.length << " " << c.length
-              << " best " << best;
+              << "range " << min_byte << "-" << max_byte << " lengths " << r.length << " "
+              << c.length << " best " << best;
           if (fast > best) {
             ASSERT_EQ(fast, literal);
           }

@@ -78,8 +78,11 @@ const std::vector<std::vector<std::string>> kOptionSets = {
 };
 
 TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
-  const RecordStats stats{
-      .min_byte = 65, .max_byte = 122, .record_count = 10, .stored_bytes = 6000, .twice_mean_length = 1200};
+  const RecordStats stats{.min_byte = 65,
+                          .max_byte = 122,
+                          .record_count = 10,
+                          .stored_bytes = 6000,
+                          .twice_mean_length = 1200};
   std::mt19937 rng(2026);
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
@@ -124,7 +127,8 @@ TEST(NearDuplicates, SingleModeFindsTheLiteralSubstring) {
     // The hit points into one of the prepared items, which must outlive it.
     const PreparedItem ref = prepared(s, bytes(reference)), cand = prepared(s, bytes(candidate));
     const SingleHit hit = fast.single_hit(ref.view(), cand.view());
-    ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length), literal.longest_substring())
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length),
+              literal.longest_substring())
         << reference << "\n"
         << candidate;
   }

@@ -20,7 +20,8 @@ struct Scan {
   std::string diagnostics;
   Spans spans() const {
     Spans out;
-    for (int i = 0; i < index.size(); ++i) out.emplace_back(index.offsets[i], index.stored_lengths[i]);
+    for (int i = 0; i < index.size(); ++i)
+      out.emplace_back(index.offsets[i], index.stored_lengths[i]);
     return out;
   }
 };

@@ -22,7 +22,8 @@ TEST(Settings, DefaultsWithoutArguments) {
   EXPECT_EQ(s.pseudo_lengths, 1);
   EXPECT_EQ(s.take_every, 1);
   EXPECT_EQ(s.delimiters[0], '\n');
-  EXPECT_FALSE(s.delimiters_given || s.omit_in_use || s.show_scores || s.phonetic_keys || s.longest_substrings);
+  EXPECT_FALSE(s.delimiters_given || s.omit_in_use || s.show_scores || s.phonetic_keys ||
+               s.longest_substrings);
   EXPECT_TRUE(s.output_redirected);
   EXPECT_FALSE(parse_arguments({}, true).output_redirected);
 }

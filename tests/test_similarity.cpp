@@ -56,8 +56,8 @@ TEST(Simdiff, Scores) {
       {"b", "a", 97, 97, 0},         {"b", "a", 255, 0, 999},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(byte_difference_score(bytes(c.searched), bytes(c.pattern), c.searched.size(), c.pattern.size(),
-                      c.min_byte, c.max_byte),
+    EXPECT_EQ(byte_difference_score(bytes(c.searched), bytes(c.pattern), c.searched.size(),
+                                    c.pattern.size(), c.min_byte, c.max_byte),
               c.score)
         << c.searched << " / " << c.pattern;
   }
@@ -113,7 +113,8 @@ TEST(Startlen, DoublingProbe) {
   for (const auto& c : cases) {
     std::string pattern = c.pattern;
     auto* p = reinterpret_cast<uint8_t*>(pattern.data());
-    EXPECT_EQ(start_length(pattern.size(), bytes(c.searched), p, c.shortest_piece), c.start) << c.pattern;
+    EXPECT_EQ(start_length(pattern.size(), bytes(c.searched), p, c.shortest_piece), c.start)
+        << c.pattern;
     EXPECT_EQ(pattern, c.pattern);
   }
 }
@@ -222,8 +223,11 @@ TEST(Simlin, LongestKeyFitsEveryBuffer) {
 
 TEST(Simlin, RandomItemsReuseReferenceAndStayInRange) {
   const std::string alphabet = "abcAB xyz\x01\xC5";
-  const Options variants[] = {
-      {}, {.position_weighting = true}, {.shortest_piece = 1, .case_sensitive = true}, kMetaphone, {.omit = {"ab", "x"}}};
+  const Options variants[] = {{},
+                              {.position_weighting = true},
+                              {.shortest_piece = 1, .case_sensitive = true},
+                              kMetaphone,
+                              {.omit = {"ab", "x"}}};
   std::mt19937 random(11);
   auto item = [&] {
     std::string text;

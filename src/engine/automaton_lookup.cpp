@@ -84,7 +84,8 @@ int32_t AutomatonLookup::short_window(const ArrangedPair& a, int32_t P, int32_t 
   const int32_t H = automaton_.first_occurrence(stats_->end_state[P + L - 1], L);
   if (!holds_blank(searched_.data() + H, L)) return H;
   const int32_t searched_length = a.searched.length;
-  const void* later = memmem(searched_.data() + H + 1, searched_length - H - 1, a.pattern.bytes + P, L);
+  const void* later =
+      memmem(searched_.data() + H + 1, searched_length - H - 1, a.pattern.bytes + P, L);
   return later == nullptr
              ? -1
              : static_cast<int32_t>(static_cast<const uint8_t*>(later) - searched_.data());

@@ -23,7 +23,8 @@ struct Coverage {
 
 // Whether hits that make up at most `c` leave the match sum short of
 // `beating`, when the searched item has searched_length bytes.
-inline bool falls_short(const Settings& settings, Coverage c, int32_t searched_length, BeatingSum beating) {
+inline bool falls_short(const Settings& settings, Coverage c, int32_t searched_length,
+                        BeatingSum beating) {
   return !beating.reached_by(
       match_sum_bound(settings, c.covered, c.longest, static_cast<uint32_t>(searched_length)));
 }

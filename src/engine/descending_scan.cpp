@@ -20,12 +20,15 @@ DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stat
 
 template <class Lookup>
 int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup,
-                              int32_t start, int32_t reference_stored, int32_t candidate_stored, int32_t threshold) {
+                              int32_t start, int32_t reference_stored, int32_t candidate_stored,
+                              int32_t threshold) {
   const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
   auto score_of = [&](uint64_t sum) {
-    return final_score(settings_, stats_, sum, pattern_length, searched_length, reference_stored, candidate_stored);
+    return final_score(settings_, stats_, sum, pattern_length, searched_length, reference_stored,
+                       candidate_stored);
   };
-  const BeatingSum beating = beating_sum(settings_, stats_, threshold, pattern_length, searched_length, reference_stored, candidate_stored);
+  const BeatingSum beating = beating_sum(settings_, stats_, threshold, pattern_length,
+                                         searched_length, reference_stored, candidate_stored);
   int32_t covered = wait_at_longest(a, stats, start);
   if (const uint64_t most = match_sum_bound(settings_, covered, start, searched_length);
       !beating.reached_by(most))

@@ -43,7 +43,8 @@ class FastSearch : public RowSearch {
         grams_(make_grams(settings, index, records_)),
         bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr),
         lanes_(settings, index.stats, pool_.size(), index.size(), records_.twin_classes()),
-        search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_, longest_substrings_) {}
+        search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_,
+                longest_substrings_) {}
 
   void begin_row(Slots& slots, int32_t row) override {
     row_started_ = Clock::now();
@@ -135,7 +136,8 @@ class FastSearch : public RowSearch {
       if (longest_substrings_) {
         if (lane.hits[i].length > longest_length) {
           longest_length = lane.hits[i].length;
-          longest_substring_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes), longest_length);
+          longest_substring_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes),
+                                    longest_length);
         }
         value = single_score(index_.stats, longest_length);
       } else {

@@ -52,8 +52,9 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
   }
   if (bounds_.cannot_beat(record, best, lane.trials) || seen_twin(lane, record, row))
     return kSkipped;
-  const int32_t score = lane.scorer->score(bounds_.reference(), records_.candidate(record),
-                                           bounds_.reference_stored(), index_.stored_lengths[record], best);
+  const int32_t score =
+      lane.scorer->score(bounds_.reference(), records_.candidate(record),
+                         bounds_.reference_stored(), index_.stored_lengths[record], best);
   lane.taken.push_back(j);
   lane.scores.push_back(score);
   return score;

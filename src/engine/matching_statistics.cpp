@@ -29,7 +29,8 @@ void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) cons
     return;
   }
   std::fill_n(bits, pattern_length / 64, ~uint64_t{0});
-  if (pattern_length % 64 != 0) bits[pattern_length / 64] = (uint64_t{1} << (pattern_length % 64)) - 1;
+  if (pattern_length % 64 != 0)
+    bits[pattern_length / 64] = (uint64_t{1} << (pattern_length % 64)) - 1;
 }
 
 // The longest piece from P ends at the last i whose longest occurring piece

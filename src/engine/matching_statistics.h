@@ -54,7 +54,8 @@ struct MatchingStatistics {
 
  private:
   template <class Visit>
-  void runs_from_starts(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) const;
+  void runs_from_starts(int32_t pattern_length, int32_t start, int32_t shortest,
+                        Visit&& visit) const;
   template <class Visit>
   void runs_from_ends(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) const;
   // Per byte i, a bit set where the piece ending at i+1 does not start where
@@ -64,7 +65,8 @@ struct MatchingStatistics {
 };
 
 template <class Visit>
-void MatchingStatistics::for_each_run(int32_t pattern_length, int32_t start, int32_t shortest, Visit&& visit) {
+void MatchingStatistics::for_each_run(int32_t pattern_length, int32_t start, int32_t shortest,
+                                      Visit&& visit) {
   // Short patterns have many short pieces: a pass over the starts is cheaper.
   if (starts_made || has_blank || pattern_length < kRunsFromEnds) {
     ensure_starts(pattern_length);

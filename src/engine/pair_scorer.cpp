@@ -31,24 +31,28 @@ int32_t PairScorer::statistics(const ArrangedPair& a) {
   return automaton_.statistics(a, statistics_);
 }
 
-int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t reference_stored, int32_t candidate_stored,
-                          int32_t threshold) {
+int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t reference_stored,
+                          int32_t candidate_stored, int32_t threshold) {
   const ArrangedPair a = arrange(reference, candidate);
   if (settings_.byte_difference) {
     const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
-    return byte_difference_score(byte_differences(a.searched.bytes, a.pattern.bytes, pattern_length), searched_length, pattern_length,
-                                 stats_.min_byte, stats_.max_byte);
+    return byte_difference_score(
+        byte_differences(a.searched.bytes, a.pattern.bytes, pattern_length), searched_length,
+        pattern_length, stats_.min_byte, stats_.max_byte);
   }
   const int32_t start = start_length_from_lcs(a.pattern.length, minscan_, statistics(a));
   switch (lookup_) {
     case Lookup::narrow:
-      return scan_.score(a, statistics_, narrow_, start, reference_stored, candidate_stored, threshold);
+      return scan_.score(a, statistics_, narrow_, start, reference_stored, candidate_stored,
+                         threshold);
     case Lookup::wide:
-      return scan_.score(a, statistics_, wide_, start, reference_stored, candidate_stored, threshold);
+      return scan_.score(a, statistics_, wide_, start, reference_stored, candidate_stored,
+                         threshold);
     case Lookup::automaton:
       break;
   }
-  return scan_.score(a, statistics_, automaton_, start, reference_stored, candidate_stored, threshold);
+  return scan_.score(a, statistics_, automaton_, start, reference_stored, candidate_stored,
+                     threshold);
 }
 
 // The scan's first hit is the leftmost of the longest windows that occur.

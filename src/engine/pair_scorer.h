@@ -42,8 +42,8 @@ class PairScorer {
   // The literal scorer's score of `candidate` against `reference` when that
   // score is above `threshold`; otherwise some value not above `threshold`.
   // reference_stored and candidate_stored are the stored lengths of the two records.
-  int32_t score(ItemView reference, ItemView candidate, int32_t reference_stored, int32_t candidate_stored,
-                int32_t threshold);
+  int32_t score(ItemView reference, ItemView candidate, int32_t reference_stored,
+                int32_t candidate_stored, int32_t threshold);
 
   // Single mode: the first hit the literal scan would make.
   SingleHit single_hit(ItemView reference, ItemView candidate);

@@ -56,10 +56,12 @@ ItemView ReferenceScorer::prepare_candidate(std::string_view candidate) {
 }
 
 int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
-  const int32_t candidate_stored = static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
+  const int32_t candidate_stored =
+      static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
   const ItemView item = prepare_candidate(candidate);
   // Under -b the byte-difference measure decides, -a9999 or not.
-  if (settings_.byte_difference) return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
+  if (settings_.byte_difference)
+    return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
   if (settings_.longest_substrings) {
     return single_score(stats_, pair_.single_hit(reference_view_, item).length);
   }
@@ -73,9 +75,11 @@ int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
 // two share by value.
 bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff) {
   const PairLengths lengths = pair_lengths(reference_view_.length, candidate.length);
-  const BeatingSum beating =
-      beating_sum(settings_, stats_, cutoff, lengths.pattern_length, lengths.searched_length, Sleni_, candidate_stored);
-  auto cannot = [&](Coverage c) { return falls_short(settings_, c, lengths.searched_length, beating); };
+  const BeatingSum beating = beating_sum(settings_, stats_, cutoff, lengths.pattern_length,
+                                         lengths.searched_length, Sleni_, candidate_stored);
+  auto cannot = [&](Coverage c) {
+    return falls_short(settings_, c, lengths.searched_length, beating);
+  };
   const int32_t most = std::min(signature_.counted, candidate.length);
   if (cannot({most, most})) return true;
   if (!pieces_hold_grams(settings_)) {

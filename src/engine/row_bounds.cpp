@@ -55,8 +55,8 @@ void RowBounds::load_reference(int32_t record) {
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const {
   const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
-  const BeatingSum beating =
-      beating_sum(settings_, index_.stats, threshold, pattern_length, searched_length, Sleni_, index_.stored_lengths[record]);
+  const BeatingSum beating = beating_sum(settings_, index_.stats, threshold, pattern_length,
+                                         searched_length, Sleni_, index_.stored_lengths[record]);
   auto cannot = [&](Coverage c) { return falls_short(settings_, c, searched_length, beating); };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
@@ -84,8 +84,8 @@ int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
   if (threshold < 0) return 0;
   const PairLengths lengths = pair_lengths(reference_.length, grams_->shortest(word));
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
-  const BeatingSum beating =
-      beating_sum(settings_, index_.stats, threshold, pattern_length, searched_length, Sleni_, grams_->longest_read(word));
+  const BeatingSum beating = beating_sum(settings_, index_.stats, threshold, pattern_length,
+                                         searched_length, Sleni_, grams_->longest_read(word));
   // Unweighted, the sum bound is twice the coverage: 2 c scale >= target.
   if (settings_.length_divisor == 0) {
     // Divided by a constant where it can be: this runs for every listed word.

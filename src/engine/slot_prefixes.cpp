@@ -74,8 +74,8 @@ int32_t SlotPrefixes::score(int32_t j, int32_t best) const {
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
   // Differences only lower a score when the byte range is positive.
   if (range_ <= 0) return exact_score(j);
-  const int64_t D =
-      line_differences(reference_line_.bytes.data(), lines_[j].bytes.data(), std::min(pattern_length, kWidth));
+  const int64_t D = line_differences(reference_line_.bytes.data(), lines_[j].bytes.data(),
+                                     std::min(pattern_length, kWidth));
   // Without dividing: the score is below best + 1 when 1000 (F - T) < (best + 1) F.
   const int64_t T = D + range_ * (searched_length - pattern_length), F = range_ * searched_length;
   if (best >= 0 && T > 0 && (F - T) * 1000 < (int64_t{best} + 1) * F) return best;
@@ -87,8 +87,8 @@ int32_t SlotPrefixes::exact_score(int32_t j) const {
   const ItemView candidate = blank_if_empty(records_.candidate(items_[j].record));
   const PairLengths lengths = pair_lengths(reference_.length, candidate.length);
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
-  return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, pattern_length), searched_length, pattern_length,
-                               Minbyt_, Maxbyt_);
+  return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, pattern_length),
+                               searched_length, pattern_length, Minbyt_, Maxbyt_);
 }
 
 }  // namespace vexaro

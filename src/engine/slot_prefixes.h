@@ -44,7 +44,8 @@ class SlotPrefixes {
 
   const PreparedRecords& records_;
   const uint8_t Minbyt_, Maxbyt_;
-  const int64_t range_;  // max_byte - min_byte: a positive range makes a score fall as differences grow
+  const int64_t
+      range_;  // max_byte - min_byte: a positive range makes a score fall as differences grow
   std::vector<Line> lines_;  // per slot
   std::vector<Item> items_;  // per slot
   Line reference_line_{};

@@ -23,8 +23,9 @@ RowsOutcome order_rows(const Settings& s, const RecordIndex& index, RowSearch& s
     const int32_t record = slots[row];
     score_sum += best;
     rewrite_control_bytes(index.item(record), st1.data());
-    std::string_view text =
-        s.longest_substrings ? std::string_view(shown_substring) : std::string_view(reinterpret_cast<char*>(st1.data()));
+    std::string_view text = s.longest_substrings
+                                ? std::string_view(shown_substring)
+                                : std::string_view(reinterpret_cast<char*>(st1.data()));
     // The line is written while the row is searched: nothing the search
     // does changes it, and after a failed write the search is dropped.
     search.begin_row(slots, row);

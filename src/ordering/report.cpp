@@ -16,7 +16,7 @@ std::string line_header(const Settings& s, int32_t best, uint64_t offset) {
   if (s.show_scores) {
     // -1 (no candidate scored above it) is shown signed, not as 4294967295.
     used += best < 0 ? std::snprintf(text, sizeof text, "%4d ", best)
-                       : std::snprintf(text, sizeof text, "%4u ", static_cast<unsigned>(best));
+                     : std::snprintf(text, sizeof text, "%4u ", static_cast<unsigned>(best));
   }
   if (s.show_offsets) {
     std::snprintf(text + used, sizeof text - used, "#%8lu# ", static_cast<unsigned long>(offset));
@@ -27,7 +27,8 @@ std::string line_header(const Settings& s, int32_t best, uint64_t offset) {
 // The candidate percentages a row shows: each value of (j * 100) / record_count over
 // the row's candidates that differs from the one last shown. Computed per
 // percentage, not per candidate, so it costs the same for every engine.
-void write_progress(int32_t row, int32_t count, uint8_t row_percent, uint8_t& candidate_percent, TextSink& out) {
+void write_progress(int32_t row, int32_t count, uint8_t row_percent, uint8_t& candidate_percent,
+                    TextSink& out) {
   // Formatted by hand and written once: early rows show up to a hundred.
   std::string text;
   auto append_percent = [&](unsigned value) {

@@ -204,7 +204,8 @@ void RecordIndex::append(uint64_t offset, const uint8_t* record, int32_t length)
 }
 
 void RecordIndex::measure_mean() {
-  if (stats.record_count > 0) stats.twice_mean_length = (stats.stored_bytes / stats.record_count) * 2;
+  if (stats.record_count > 0)
+    stats.twice_mean_length = (stats.stored_bytes / stats.record_count) * 2;
 }
 
 void count_bytes(const Settings& s, RecordStats& stats, const uint8_t* bytes, size_t count) {

@@ -16,18 +16,18 @@ class TextSink;
 
 // Statistics gathered by the scan and read by the scorers.
 struct RecordStats {
-  uint8_t min_byte = 255;    // smallest byte seen (by the scan's own update rule)
-  uint8_t max_byte = 0;      // largest byte seen
+  uint8_t min_byte = 255;         // smallest byte seen (by the scan's own update rule)
+  uint8_t max_byte = 0;           // largest byte seen
   int32_t record_count = 0;       // number of records
-  int32_t stored_bytes = 0;  // sum of the stored lengths
-  int32_t twice_mean_length = 0;   // twice the truncated mean stored length
+  int32_t stored_bytes = 0;       // sum of the stored lengths
+  int32_t twice_mean_length = 0;  // twice the truncated mean stored length
 };
 
 struct RecordIndex {
-  std::vector<uint64_t> offsets;   // start offset of each record in the input
+  std::vector<uint64_t> offsets;        // start offset of each record in the input
   std::vector<int16_t> stored_lengths;  // stored length, 1 to 2000
-  std::vector<uint32_t> starts;  // where each record's bytes begin in `bytes`
-  std::vector<uint8_t> bytes;    // every record's bytes, each followed by a zero
+  std::vector<uint32_t> starts;         // where each record's bytes begin in `bytes`
+  std::vector<uint8_t> bytes;           // every record's bytes, each followed by a zero
   RecordStats stats;
 
   int32_t size() const { return stats.record_count; }

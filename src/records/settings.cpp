@@ -110,7 +110,8 @@ void parse_argument(Settings& s, const std::string& argument) {
 void derive_settings(Settings& s) {
   // A -g outside its usage form (no upper bound, or a first length below 1)
   // leaves pseudo-record mode off rather than cutting chunks of no length.
-  if (s.pseudo_shortest != 0 && (s.pseudo_shortest < 1 || s.pseudo_shortest > s.pseudo_longest)) s.pseudo_shortest = 0;
+  if (s.pseudo_shortest != 0 && (s.pseudo_shortest < 1 || s.pseudo_shortest > s.pseudo_longest))
+    s.pseudo_shortest = 0;
   if (s.requested_low < s.range_low) s.range_low = s.requested_low;
   if (s.range_low <= 1 && !s.byte_difference) s.range_low = 2;
   if (s.range_low == 0) s.range_low = 1;

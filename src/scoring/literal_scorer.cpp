@@ -37,8 +37,9 @@ int32_t start_length(int32_t n, const uint8_t* searched, uint8_t* pattern, int32
   return static_cast<int32_t>(std::min<int64_t>(b - 1, n));
 }
 
-int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
-                int32_t pattern_length, uint8_t min_byte, uint8_t max_byte) {
+int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern,
+                              int32_t searched_length, int32_t pattern_length, uint8_t min_byte,
+                              uint8_t max_byte) {
   int64_t D = 0;
   for (int32_t i = 0; i < pattern_length; ++i) D += std::abs(searched[i] - pattern[i]);
   return byte_difference_score(D, searched_length, pattern_length, min_byte, max_byte);
@@ -52,9 +53,10 @@ void LiteralScorer::start_row() {
   longest_length_ = 0;
 }
 
-int32_t LiteralScorer::score(const uint8_t* reference, const uint8_t* candidate, int32_t reference_stored,
-                              int32_t candidate_stored) {
-  if (reference != nullptr) reference_length_ = prepare_item(settings_, reference, reference_.data());
+int32_t LiteralScorer::score(const uint8_t* reference, const uint8_t* candidate,
+                             int32_t reference_stored, int32_t candidate_stored) {
+  if (reference != nullptr)
+    reference_length_ = prepare_item(settings_, reference, reference_.data());
   int32_t pattern_length = prepare_item(settings_, candidate, candidate_.data());
 
   // The scan blanks what it finds, so it works on a copy of the cached reference.
@@ -76,12 +78,16 @@ int32_t LiteralScorer::score(const uint8_t* reference, const uint8_t* candidate,
   blank_if_empty(searched, searched_length);
   blank_if_empty(pattern, pattern_length);
 
-  if (settings_.byte_difference) return byte_difference_score(searched, pattern, searched_length, pattern_length, stats_.min_byte, stats_.max_byte);
-  return common_substring_score(searched, pattern, searched_length, pattern_length, reference_stored, candidate_stored);
+  if (settings_.byte_difference)
+    return byte_difference_score(searched, pattern, searched_length, pattern_length,
+                                 stats_.min_byte, stats_.max_byte);
+  return common_substring_score(searched, pattern, searched_length, pattern_length,
+                                reference_stored, candidate_stored);
 }
 
-int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t searched_length,
-                                              int32_t pattern_length, int32_t reference_stored, int32_t candidate_stored) {
+int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* pattern,
+                                              int32_t searched_length, int32_t pattern_length,
+                                              int32_t reference_stored, int32_t candidate_stored) {
   auto row_score = [this] {
     return single_score(stats_, static_cast<int32_t>(std::strlen(longest_substring_.data())));
   };
@@ -115,7 +121,8 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
     }
   }
   if (settings_.longest_substrings) return row_score();
-  return final_score(settings_, stats_, match_sum, pattern_length, searched_length, reference_stored, candidate_stored);
+  return final_score(settings_, stats_, match_sum, pattern_length, searched_length,
+                     reference_stored, candidate_stored);
 }
 
 }  // namespace vexaro

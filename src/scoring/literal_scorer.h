@@ -20,8 +20,9 @@ int32_t start_length(int32_t n, const uint8_t* searched, uint8_t* pattern, int32
 
 // The byte-difference score of two prepared items, the searched one at least
 // as long as the pattern (both lengths at least 1).
-int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern, int32_t searched_length,
-                int32_t pattern_length, uint8_t min_byte, uint8_t max_byte);
+int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern,
+                              int32_t searched_length, int32_t pattern_length, uint8_t min_byte,
+                              uint8_t max_byte);
 
 class LiteralScorer {
  public:
@@ -30,7 +31,8 @@ class LiteralScorer {
   // Scores `candidate` against `reference`; a null reference reuses the one
   // prepared by the last call that passed one. Both are zero-ended texts.
   // reference_stored and candidate_stored are the stored record lengths of reference and candidate.
-  int32_t score(const uint8_t* reference, const uint8_t* candidate, int32_t reference_stored, int32_t candidate_stored);
+  int32_t score(const uint8_t* reference, const uint8_t* candidate, int32_t reference_stored,
+                int32_t candidate_stored);
 
   // Under -a9999: empties the longest common substring of the row.
   void start_row();
@@ -39,8 +41,9 @@ class LiteralScorer {
   int32_t longest_length() const { return longest_length_; }
 
  private:
-  int32_t common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t searched_length, int32_t pattern_length,
-                                 int32_t reference_stored, int32_t candidate_stored);
+  int32_t common_substring_score(uint8_t* searched, uint8_t* pattern, int32_t searched_length,
+                                 int32_t pattern_length, int32_t reference_stored,
+                                 int32_t candidate_stored);
 
   const Settings& settings_;
   const RecordStats& stats_;

@@ -29,9 +29,10 @@ class LiteralSearch : public RowSearch {
     const int32_t best = apply_row(slots, row_, [&](int32_t j, int32_t record) {
       const uint8_t* candidate = working_start(settings_, index_.item(record));
       return scorer_.score(j == row_ + 1 ? reference : nullptr, candidate, reference_stored,
-                            index_.stored_lengths[record]);
+                           index_.stored_lengths[record]);
     });
-    return {best, settings_.longest_substrings ? std::string_view(scorer_.longest_substring()) : std::string_view()};
+    return {best, settings_.longest_substrings ? std::string_view(scorer_.longest_substring())
+                                               : std::string_view()};
   }
 
   void abandon_row() override {}

@@ -5,8 +5,9 @@
 
 namespace vexaro {
 
-int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum, int32_t pattern_length,
-                    int32_t searched_length, int32_t reference_stored, int32_t candidate_stored) {
+int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum,
+                    int32_t pattern_length, int32_t searched_length, int32_t reference_stored,
+                    int32_t candidate_stored) {
   int64_t S = static_cast<int64_t>(match_sum * 1000);
   // Without records there is no mean length to correlate with; leave S as it is.
   if (s.length_correlation && stats.twice_mean_length > 0) {
@@ -15,18 +16,19 @@ int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_
   return static_cast<int32_t>(S / (pattern_length + searched_length));
 }
 
-// The score is S / (pattern_length + searched_length) with S = 1000 sum (reference_stored + candidate_stored) / twice_mean_length,
-// every division truncating, so the least sum above the threshold is a
-// quotient rounded up. It is found in 128-bit arithmetic, where no product
-// wraps: a threshold no match sum can beat (a caller's cutoff may be any
-// int32_t) gives "none" instead of a search past every real sum.
+// The score is S / (pattern_length + searched_length) with S = 1000 sum (reference_stored +
+// candidate_stored) / twice_mean_length, every division truncating, so the least sum above the
+// threshold is a quotient rounded up. It is found in 128-bit arithmetic, where no product wraps: a
+// threshold no match sum can beat (a caller's cutoff may be any int32_t) gives "none" instead of a
+// search past every real sum.
 uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats, int32_t threshold,
                                       int32_t pattern_length, int32_t searched_length,
                                       int32_t reference_stored, int32_t candidate_stored) {
   using Wide = unsigned __int128;
   const int64_t stored = int64_t{reference_stored} + candidate_stored;
   // No sum raises a score correlated with empty records.
-  if (stored <= 0 || threshold < 0 || stats.twice_mean_length <= 0) return threshold < 0 ? 0 : UINT64_MAX;
+  if (stored <= 0 || threshold < 0 || stats.twice_mean_length <= 0)
+    return threshold < 0 ? 0 : UINT64_MAX;
   const Wide lengths = static_cast<Wide>(int64_t{pattern_length} + searched_length);
   // S / lengths > threshold  <=>  S >= (threshold + 1) lengths, and
   // 1000 sum stored / twice_mean_length >= n  <=>  1000 sum stored >= n twice_mean_length.

@@ -24,8 +24,8 @@ inline PairLengths pair_lengths(int32_t a, int32_t b) {
 // What one hit of length L at pattern start P and searched start H adds to
 // the match sum; pattern_length and searched_length are the pattern and searched lengths. Inline:
 // the scans add one for every hit.
-inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H, uint32_t pattern_length,
-                              uint32_t searched_length) {
+inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_t H,
+                              uint32_t pattern_length, uint32_t searched_length) {
   if (s.length_divisor == 0 && !s.position_weighting) return 2 * L;
   const uint32_t PA = (L / 2 + P) * 100 / pattern_length;
   const uint32_t PB = (H + L / 2) * 100 / searched_length;
@@ -39,7 +39,8 @@ inline uint32_t hit_increment(const Settings& s, uint32_t L, uint32_t P, uint32_
 // The common-substring score of a match sum. Never decreases as the match
 // sum grows, which is what lets faster engines prune with bounds of it.
 int32_t final_score(const Settings& settings, const RecordStats& stats, uint64_t match_sum,
-                    int32_t pattern_length, int32_t searched_length, int32_t reference_stored, int32_t candidate_stored);
+                    int32_t pattern_length, int32_t searched_length, int32_t reference_stored,
+                    int32_t candidate_stored);
 
 // The least match sum whose final score is above `threshold` under -f, or
 // UINT64_MAX when no match sum two items can reach is.
@@ -95,7 +96,9 @@ int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t patter
 
 // The shortest common piece that counts: a shortest_piece below 1 would make empty
 // windows match forever.
-inline int32_t shortest_counted(int32_t shortest_piece) { return std::max<int32_t>(shortest_piece, 1); }
+inline int32_t shortest_counted(int32_t shortest_piece) {
+  return std::max<int32_t>(shortest_piece, 1);
+}
 
 // The start length that the doubling probe gives for a pattern of n bytes
 // whose longest piece occurring in the searched item has `lcs` bytes.
