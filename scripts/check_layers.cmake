@@ -1,0 +1,87 @@
+# SPDX-License-Identifier: MIT
+# Fails, listing each offending line, when a file of src/ includes a header
+# from a layer that is not below its own (up, or sideways), when a file of
+# include/vexaro/ includes anything from src/, or when an include climbs out
+# of its folder with "..". The layers are those of cmake/VexaroLayers.cmake.
+#   cmake -P scripts/check_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+include(${root}/cmake/VexaroLayers.cmake)
+
+# The folders an include can name: the layers and the public header's.
+set(folders ${VEXARO_LAYERS} vexaro)
+list(JOIN folders "|" folder_pattern)
+set(include_pattern "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+
+# The folders that the file `path` (relative to the root) may include from,
+# into `out`, and what a fault there breaks, into `rule`. Both are empty for
+# a file in no layer.
+function(allowed_folders path out rule)
+  set(allowed "")
+  set(said "")
+  if(path MATCHES "^include/vexaro/")
+    set(allowed vexaro)
+    set(said "the public header includes nothing from src/")
+  elseif(path MATCHES "^src/([^/]+)/" AND CMAKE_MATCH_1 IN_LIST VEXARO_LAYERS)
+    set(layer ${CMAKE_MATCH_1})
+    vexaro_layers_below(${layer} below)
+    if(layer IN_LIST VEXARO_PUBLIC_HEADER_USERS)
+      list(APPEND below vexaro)
+    endif()
+    set(allowed ${layer} ${below})
+    list(JOIN below ", " listed)
+    set(said "${layer} includes only from itself and what is below it: ${listed}")
+    if(NOT below)
+      set(said "${layer} is the lowest layer and includes only from itself")
+    endif()
+  endif()
+  set(${out} "${allowed}" PARENT_SCOPE)
+  set(${rule} "${said}" PARENT_SCOPE)
+endfunction()
+
+# "file:line: text" for the include line `text` of `path`.
+function(located path text out)
+  file(READ ${root}/${path} content)
+  string(FIND "${content}" "${text}" at)
+  string(SUBSTRING "${content}" 0 ${at} before)
+  string(REGEX MATCHALL "\n" breaks "${before}")
+  list(LENGTH breaks line)
+  math(EXPR line "${line} + 1")
+  set(${out} "${path}:${line}: ${text}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE ${root} ${root}/src/* ${root}/include/*)
+list(FILTER sources INCLUDE REGEX "\\.(h|hpp|cpp|cc)$")
+list(SORT sources)
+set(faults "")
+foreach(path IN LISTS sources)
+  allowed_folders(${path} allowed rule)
+  if(NOT allowed)
+    list(APPEND faults "${path}\n    is in no layer of cmake/VexaroLayers.cmake")
+    continue()
+  endif()
+  file(STRINGS ${root}/${path} includes REGEX "${include_pattern}")
+  foreach(text IN LISTS includes)
+    string(REGEX REPLACE "${include_pattern}([^\">]*).*" "\\1" target "${text}")
+    set(fault "")
+    if(target MATCHES "(^|/)\\.\\./")
+      set(fault "climbs out of its folder")
+    elseif(target MATCHES "^(${folder_pattern})/" AND NOT CMAKE_MATCH_1 IN_LIST allowed)
+      set(fault "${rule}")
+    endif()
+    if(fault)
+      located(${path} "${text}" where)
+      list(APPEND faults "${where}\n    ${fault}")
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH sources files)
+if(faults)
+  list(LENGTH faults count)
+  foreach(fault IN LISTS faults)
+    message(NOTICE "${fault}")
+  endforeach()
+  message(FATAL_ERROR "${count} faults against the layers of cmake/VexaroLayers.cmake")
+endif()
+message(STATUS "the includes of ${files} files in src/ and include/ follow the layers")
