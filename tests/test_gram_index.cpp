@@ -57,7 +57,7 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
     const RecordIndex index = random_index(settings, rng, 1200);
-    const PreparedRecords records(settings, index);
+    const PreparedRecords records(item_rules_of(settings), measure_of(settings), index);
     GramIndex grams(records, index);
     std::vector<bool> live(index.size(), true);
     // Enough records retire, a dozen per row, for the index to renumber the rest.
@@ -102,11 +102,12 @@ TEST(RowBounds, RefuseTheSameWithoutWindowBits) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(5);
     const RecordIndex index = random_index(settings, rng, 300);
-    const PreparedRecords with_bits(settings, index), without_bits(settings, index, 0);
+    const ItemRules items = item_rules_of(settings);
+    const Measure measure = measure_of(settings);
+    const PreparedRecords with_bits(items, measure, index), without_bits(items, measure, index, 0);
     ASSERT_NE(with_bits.window_bits(0), nullptr);
     ASSERT_EQ(without_bits.window_bits(0), nullptr);
-    RowBounds kept(settings, index, with_bits, nullptr),
-        made(settings, index, without_bits, nullptr);
+    RowBounds kept(measure, index, with_bits, nullptr), made(measure, index, without_bits, nullptr);
     for (int32_t reference = 0; reference < 40; ++reference) {
       kept.load_reference(reference);
       made.load_reference(reference);

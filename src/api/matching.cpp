@@ -50,13 +50,13 @@ bool takes(std::string_view record) {
 struct Sweep {
   Sweep(const Options& options, std::string_view query, const std::vector<std::string>& choices,
         const Statistics* given, int threads)
-      : settings(OptionsAccess::settings(options)), choices(choices) {
+      : choices(choices) {
     check_record(query, "query");
     if (choices.size() >= UINT32_MAX) throw std::length_error("vexaro: too many choices");
     Statistics statistics;
     if (given != nullptr) {
       statistics = *given;
-    } else if (reads_statistics(settings)) {
+    } else if (OptionsAccess::measure(options).reads_statistics()) {
       statistics.add(options, query);
       for (size_t i = 0; i < choices.size(); ++i) {
         check_record(choices[i], "choice", i);
@@ -66,7 +66,8 @@ struct Sweep {
     stats = record_stats(statistics);
     const size_t lanes = lanes_for(choices, threads);
     for (size_t lane = 0; lane < lanes; ++lane) {
-      scorers.push_back(std::make_unique<ReferenceScorer>(settings, stats, query));
+      scorers.push_back(std::make_unique<ReferenceScorer>(
+          OptionsAccess::items(options), OptionsAccess::measure(options), stats, query));
     }
   }
 
@@ -101,7 +102,6 @@ struct Sweep {
     if (const size_t i = refused.load(); i != SIZE_MAX) check_record(choices[i], "choice", i);
   }
 
-  const Settings& settings;
   const std::vector<std::string>& choices;
   RecordStats stats;
   std::vector<std::unique_ptr<ReferenceScorer>> scorers;

@@ -17,6 +17,8 @@
 #include "engine/slot_prefixes.h"
 #include "engine/twin_slots.h"
 #include "engine/worker_pool.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -33,18 +35,18 @@ using Clock = std::chrono::steady_clock;
 
 class FastSearch : public RowSearch {
  public:
-  FastSearch(const Settings& settings, const RecordIndex& index, int threads, bool split_every_row)
+  FastSearch(const ItemRules& items, const Measure& measure, const RecordIndex& index, int threads,
+             bool split_every_row)
       : split_every_row_(split_every_row),
+        measure_(measure),
         index_(index),
-        records_(settings, index),
+        records_(items, measure, index),
         pool_(threads),
-        longest_substrings_(settings.longest_substrings && !settings.byte_difference),
-        bytdif_(settings.byte_difference),
-        grams_(make_grams(settings, index, records_)),
-        bounds_(settings, index, records_, grams_ ? &*grams_ : nullptr),
-        lanes_(settings, index.stats, pool_.size(), index.size(), records_.twin_classes()),
+        grams_(make_grams(measure, index, records_)),
+        bounds_(measure, index, records_, grams_ ? &*grams_ : nullptr),
+        lanes_(items, measure_, index.stats, pool_.size(), index.size(), records_.twin_classes()),
         search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_,
-                longest_substrings_) {}
+                measure.longest_substrings()) {}
 
   void begin_row(Slots& slots, int32_t row) override {
     row_started_ = Clock::now();
@@ -93,7 +95,8 @@ class FastSearch : public RowSearch {
     }
     const int32_t best = apply();
     row_time_ = (row_time_ * 7 + took) / 8;
-    return {best, longest_substrings_ ? std::string_view(longest_substring_) : std::string_view()};
+    return {best, measure_.longest_substrings() ? std::string_view(longest_substring_)
+                                                : std::string_view()};
   }
 
   void abandon_row() override {
@@ -101,10 +104,11 @@ class FastSearch : public RowSearch {
   }
 
  private:
-  static std::optional<GramIndex> make_grams(const Settings& settings, const RecordIndex& index,
+  // The gram index bounds the measures of pieces that hold q-grams.
+  static std::optional<GramIndex> make_grams(const Measure& measure, const RecordIndex& index,
                                              const PreparedRecords& records) {
     std::optional<GramIndex> grams;
-    if (pieces_hold_grams(settings) && !settings.byte_difference) grams.emplace(records, index);
+    if (pieces_hold_grams(measure) && !measure.byte_difference()) grams.emplace(records, index);
     return grams;
   }
 
@@ -115,7 +119,7 @@ class FastSearch : public RowSearch {
       for (int32_t j = 0; j < static_cast<int32_t>(slots.size()); ++j) grams_->place(slots[j], j);
       if (records_.twin_classes() > 0) twins_.emplace(records_, slots, *grams_);
     }
-    if (!bytdif_) return;
+    if (!measure_.byte_difference()) return;
     prefixes_.emplace(records_, index_.stats, slots);
     search_.use_prefixes(&*prefixes_);
   }
@@ -133,7 +137,7 @@ class FastSearch : public RowSearch {
     longest_substring_.clear();
     lanes_.merge(lanes_used_, [&](const Lane& lane, size_t i) {
       int32_t value;
-      if (longest_substrings_) {
+      if (measure_.longest_substrings()) {
         if (lane.hits[i].length > longest_length) {
           longest_length = lane.hits[i].length;
           longest_substring_.assign(reinterpret_cast<const char*>(lane.hits[i].bytes),
@@ -166,13 +170,10 @@ class FastSearch : public RowSearch {
   }
 
   const bool split_every_row_;
+  const Measure measure_;
   const RecordIndex& index_;
   const PreparedRecords records_;
   WorkerPool pool_;
-  // Single mode, where rows keep their longest substring; under -b it scores
-  // byte differences like any other run.
-  const bool longest_substrings_;
-  const bool bytdif_;
   std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
   std::optional<TwinSlots> twins_;  // made with the first row's slots, when twins exist
@@ -192,7 +193,8 @@ class FastSearch : public RowSearch {
 
 std::unique_ptr<RowSearch> make_fast_search(const Settings& settings, const RecordIndex& index,
                                             int threads, bool split_every_row) {
-  return std::make_unique<FastSearch>(settings, index, std::max(threads, 1), split_every_row);
+  return std::make_unique<FastSearch>(item_rules_of(settings), measure_of(settings), index,
+                                      std::max(threads, 1), split_every_row);
 }
 
 std::unique_ptr<RowSearch> make_default_search(const Settings& settings, const RecordIndex& index) {

@@ -13,11 +13,11 @@ constexpr double kBalanceStep = 0.02;
 
 }  // namespace
 
-LaneSchedule::LaneSchedule(const Settings& settings, const RecordStats& stats, int lanes,
-                           int32_t records, int32_t twin_classes) {
+LaneSchedule::LaneSchedule(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+                           int lanes, int32_t records, int32_t twin_classes) {
   for (int t = 0; t < lanes; ++t) {
     auto lane = std::make_unique<Lane>();
-    lane->scorer = std::make_unique<PairScorer>(settings, stats);
+    lane->scorer = std::make_unique<PairScorer>(items, measure, stats);
     lane->listed.assign(records / 64 + 1, 0);
     lane->shown.resize(records);
     lane->read.resize(lanes);

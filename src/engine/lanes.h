@@ -48,8 +48,8 @@ class LaneSchedule {
   // Lanes share a row by index words when there are this many, else by slots.
   static constexpr int32_t kFewestWordsToShare = 64;
 
-  LaneSchedule(const Settings& settings, const RecordStats& stats, int lanes, int32_t records,
-               int32_t twin_classes);
+  LaneSchedule(const ItemRules& items, const Measure& measure, const RecordStats& stats, int lanes,
+               int32_t records, int32_t twin_classes);
 
   int size() const { return static_cast<int>(lanes_.size()); }
   Lane& operator[](int index) { return *lanes_[index]; }

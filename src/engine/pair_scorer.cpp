@@ -8,17 +8,19 @@
 
 namespace vexaro {
 
-PairScorer::PairScorer(const Settings& settings, const RecordStats& stats, Use use)
-    : settings_(settings),
+PairScorer::PairScorer(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+                       Use use)
+    : measure_(measure),
+      items_hold_blanks_(items.blanks_bytes()),
       stats_(stats),
-      minscan_(shortest_counted(settings.shortest_piece)),
+      minscan_(measure.shortest_piece),
       narrow_(minscan_),
       wide_(minscan_),
       automaton_(minscan_, use == Use::rows),
-      scan_(settings, stats) {}
+      scan_(measure, stats) {}
 
 int32_t PairScorer::statistics(const ArrangedPair& a) {
-  statistics_.measure_blank_free(a.pattern, settings_.omit_in_use);
+  statistics_.measure_blank_free(a.pattern, items_hold_blanks_);
   if (a.searched.length <= NarrowBitLookup::kLongestItem) {
     lookup_ = Lookup::narrow;
     return narrow_.statistics(a, statistics_);
@@ -34,7 +36,7 @@ int32_t PairScorer::statistics(const ArrangedPair& a) {
 int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t reference_stored,
                           int32_t candidate_stored, int32_t threshold) {
   const ArrangedPair a = arrange(reference, candidate);
-  if (settings_.byte_difference) {
+  if (measure_.byte_difference()) {
     const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
     return byte_difference_score(
         byte_differences(a.searched.bytes, a.pattern.bytes, pattern_length), searched_length,

@@ -18,8 +18,9 @@
 #include "engine/descending_scan.h"
 #include "engine/matching_statistics.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
@@ -35,7 +36,9 @@ class PairScorer {
   // candidates, which repays completing its automaton for quick walks; a
   // single pair is scored without that step and its table.
   enum class Use { rows, single_pair };
-  PairScorer(const Settings& settings, const RecordStats& stats, Use use = Use::rows);
+  // Reads of the item rules whether items may hold blanks.
+  PairScorer(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+             Use use = Use::rows);
   PairScorer(const PairScorer&) = delete;
   PairScorer& operator=(const PairScorer&) = delete;
 
@@ -54,7 +57,8 @@ class PairScorer {
   // returns the longest common substring.
   int32_t statistics(const ArrangedPair& a);
 
-  const Settings& settings_;
+  const Measure measure_;
+  const bool items_hold_blanks_;
   const RecordStats& stats_;
   const int32_t minscan_;
   MatchingStatistics statistics_;

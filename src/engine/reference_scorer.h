@@ -17,18 +17,19 @@
 #include "engine/pair_scorer.h"
 #include "engine/signature.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
 class ReferenceScorer {
  public:
-  // `settings` must outlive the scorer; `stats` are copied. The reference
+  // The rules, the measure and the statistics are copied. The reference
   // is a record as given (only its first kMaxRecordLength bytes count) and
   // is scored as a row's reference is: its control bytes become spaces.
-  ReferenceScorer(const Settings& settings, const RecordStats& stats, std::string_view reference,
-                  PairScorer::Use use = PairScorer::Use::rows);
+  ReferenceScorer(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+                  std::string_view reference, PairScorer::Use use = PairScorer::Use::rows);
   ReferenceScorer(const ReferenceScorer&) = delete;
   ReferenceScorer& operator=(const ReferenceScorer&) = delete;
 
@@ -42,7 +43,8 @@ class ReferenceScorer {
   ItemView prepare_candidate(std::string_view candidate);
   bool cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff);
 
-  const Settings& settings_;
+  const ItemRules items_;
+  const Measure measure_;
   const RecordStats stats_;
   ItemView reference_view_{nullptr, 0};
   int32_t Sleni_ = 0;

@@ -28,25 +28,25 @@ class CoverageRuns {
 
 }  // namespace
 
-RowBounds::RowBounds(const Settings& settings, const RecordIndex& index,
+RowBounds::RowBounds(const Measure& measure, const RecordIndex& index,
                      const PreparedRecords& records, const GramIndex* grams)
-    : settings_(settings),
+    : measure_(measure),
       index_(index),
       records_(records),
       grams_(grams),
-      grams_bound_(pieces_hold_grams(settings)) {}
+      grams_bound_(pieces_hold_grams(measure)) {}
 
 void RowBounds::load_reference(int32_t record) {
   reference_ = records_.reference(record);
-  if (!settings_.byte_difference) {
-    reference_signature_ = sign(settings_, reference_);
+  if (!measure_.byte_difference()) {
+    reference_signature_ = sign(measure_, reference_);
     const auto& bits = reference_signature_.grams.bits;
     std::copy(bits.begin(), bits.end(), reference_grams_.begin());
   }
   Sleni_ = index_.stored_lengths[record];
   window_bits_.clear();
   // Only single mode walks the reference's windows against a candidate's filter.
-  if (!grams_bound_ || !settings_.longest_substrings) return;
+  if (!grams_bound_ || !measure_.longest_substrings()) return;
   for_each_window(reference_, [&](int32_t start, bool clean) {
     window_bits_.push_back(clean ? static_cast<int32_t>(gram_bit(reference_.bytes + start)) : -1);
   });
@@ -55,9 +55,9 @@ void RowBounds::load_reference(int32_t record) {
 bool RowBounds::cannot_beat(int32_t record, int32_t threshold, CoverageTrials& trials) const {
   const PairLengths lengths = pair_lengths(reference_.length, records_.candidate_length(record));
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
-  const BeatingSum beating = beating_sum(settings_, index_.stats, threshold, pattern_length,
+  const BeatingSum beating = beating_sum(measure_, index_.stats, threshold, pattern_length,
                                          searched_length, Sleni_, index_.stored_lengths[record]);
-  auto cannot = [&](Coverage c) { return falls_short(settings_, c, searched_length, beating); };
+  auto cannot = [&](Coverage c) { return falls_short(measure_, c, searched_length, beating); };
   // The gram count refuses most candidates on its own: test the least of
   // the counts once rather than each in turn.
   int32_t covered = std::min(reference_signature_.counted, records_.counted(record));
@@ -80,33 +80,14 @@ bool RowBounds::cannot_be_longer(int32_t record, int32_t longest) const {
 }
 
 int32_t RowBounds::least_coverage(int32_t word, int32_t threshold) const {
-  if (settings_.longest_substrings) return threshold + 1;
+  if (measure_.longest_substrings()) return threshold + 1;
   if (threshold < 0) return 0;
   const PairLengths lengths = pair_lengths(reference_.length, grams_->shortest(word));
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
-  const BeatingSum beating = beating_sum(settings_, index_.stats, threshold, pattern_length,
+  const BeatingSum beating = beating_sum(measure_, index_.stats, threshold, pattern_length,
                                          searched_length, Sleni_, grams_->longest_read(word));
-  // Unweighted, the sum bound is twice the coverage: 2 c scale >= target.
-  if (settings_.length_divisor == 0) {
-    // Divided by a constant where it can be: this runs for every listed word.
-    const uint64_t least =
-        beating.scale == 1000 ? (beating.target + 1999) / 2000 : (beating.target + 1) / 2;
-    return static_cast<int32_t>(std::min<uint64_t>(least, INT32_MAX));
-  }
-  auto beats = [&](int32_t covered) {
-    return beating.reached_by(match_sum_bound(settings_, covered, covered, searched_length));
-  };
-  if (!beats(reference_.length)) return INT32_MAX;
-  int32_t low = 0, high = reference_.length;
-  while (low < high) {
-    const int32_t mid = low + (high - low) / 2;
-    if (beats(mid)) {
-      high = mid;
-    } else {
-      low = mid + 1;
-    }
-  }
-  return low;
+  return least_covered_reaching(measure_, beating, reference_.length,
+                                static_cast<uint32_t>(searched_length));
 }
 
 // Bytes the reference shares with the candidate by value, then by q-gram:
@@ -126,7 +107,7 @@ Coverage RowBounds::coverage(int32_t record) const {
 
 // The candidate's bytes that q-grams in the reference's filter cover.
 Coverage RowBounds::candidate_coverage(int32_t record) const {
-  const bool runs = settings_.length_divisor != 0;
+  const bool runs = measure_.by_length();
   if (const uint16_t* bits = records_.window_bits(record))
     return window_coverage(bits, records_.candidate_length(record), reference_grams_.data(), runs);
   return item_coverage(records_.candidate(record), reference_grams_.data(), runs);

@@ -13,15 +13,15 @@
 #include "engine/prepared_records.h"
 #include "engine/signature.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
 class RowBounds {
  public:
   // `grams` may be null: rows are then bounded by byte counts and filters.
-  RowBounds(const Settings& settings, const RecordIndex& index, const PreparedRecords& records,
+  RowBounds(const Measure& measure, const RecordIndex& index, const PreparedRecords& records,
             const GramIndex* grams);
 
   void load_reference(int32_t record);
@@ -41,7 +41,7 @@ class RowBounds {
   Coverage coverage(int32_t record) const;
   Coverage candidate_coverage(int32_t record) const;
 
-  const Settings& settings_;
+  const Measure measure_;
   const RecordIndex& index_;
   const PreparedRecords& records_;
   const GramIndex* grams_;
