@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/candidate_bounds.h"
 #include "engine/gram_index.h"
 #include "engine/grams.h"
 #include "engine/lane_search.h"
 #include "engine/lanes.h"
 #include "engine/pair_scorer.h"
 #include "engine/prepared_records.h"
-#include "engine/row_bounds.h"
 #include "engine/slot_prefixes.h"
 #include "engine/twin_slots.h"
 #include "engine/worker_pool.h"
@@ -43,7 +43,7 @@ class FastSearch : public RowSearch {
         records_(items, measure, index),
         pool_(threads),
         grams_(make_grams(measure, index, records_)),
-        bounds_(measure, index, records_, grams_ ? &*grams_ : nullptr),
+        bounds_(measure, index.stats),
         lanes_(items, measure_, index.stats, pool_.size(), index.size(), records_.twin_classes()),
         search_(index, records_, bounds_, grams_ ? &*grams_ : nullptr, lanes_,
                 measure.longest_substrings()) {}
@@ -54,7 +54,7 @@ class FastSearch : public RowSearch {
     slots_ = &slots;
     row_ = row;
     const int32_t count = static_cast<int32_t>(slots.size());
-    bounds_.load_reference(slots[row]);
+    bounds_.load_reference(records_.reference(slots[row]), index_.stored_lengths[slots[row]]);
     if (prefixes_) prefixes_->load_reference(bounds_.reference());
     if (grams_) {
       grams_->retire(slots[row]);
@@ -177,7 +177,7 @@ class FastSearch : public RowSearch {
   std::optional<SlotPrefixes> prefixes_;  // under -b, made with the first row's slots
   std::optional<GramIndex> grams_;
   std::optional<TwinSlots> twins_;  // made with the first row's slots, when twins exist
-  RowBounds bounds_;
+  CandidateBounds bounds_;
   LaneSchedule lanes_;  // one lane per thread
   LaneSearch search_;
   Slots* slots_ = nullptr;  // the slots of the row being searched

@@ -41,7 +41,7 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
                                     int32_t row) {
   if (longest_substrings_) {
     SingleHit hit;
-    if (!bounds_.cannot_be_longer(record, best) && !seen_twin(lane, record, row)) {
+    if (!bounds_.cannot_be_longer(candidate(record), best) && !seen_twin(lane, record, row)) {
       hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
     }
     if (hit.length > 0 || j == row + 1) {
@@ -50,7 +50,7 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
     }
     return hit.length;
   }
-  if (bounds_.cannot_beat(record, best, lane.trials) || seen_twin(lane, record, row))
+  if (bounds_.cannot_beat(candidate(record), best, &lane.trials) || seen_twin(lane, record, row))
     return kSkipped;
   const int32_t score =
       lane.scorer->score(bounds_.reference(), records_.candidate(record),
@@ -84,7 +84,9 @@ inline void LaneSearch::list(Lane& lane, int32_t first, int32_t best) {
   }
   grams_->collect(
       lane.first_word, lane.end_word,
-      [&](int32_t word) { return bounds_.least_coverage(word, best); },
+      [&](int32_t word) {
+        return bounds_.least_coverage(grams_->shortest(word), grams_->longest_read(word), best);
+      },
       [&](int32_t j) {
         if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
       });

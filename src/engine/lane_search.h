@@ -9,10 +9,11 @@
 
 #include <cstdint>
 
+#include "engine/candidate_bounds.h"
 #include "engine/gram_index.h"
 #include "engine/lanes.h"
 #include "engine/prepared_records.h"
-#include "engine/row_bounds.h"
+#include "engine/row_candidate.h"
 #include "engine/slot_prefixes.h"
 #include "records/record_index.h"
 #include "scoring/row_search.h"
@@ -22,8 +23,9 @@ namespace vexaro {
 class LaneSearch {
  public:
   // `grams` may be null (no gram index); `prefixes` is set under -b.
-  LaneSearch(const RecordIndex& index, const PreparedRecords& records, const RowBounds& bounds,
-             GramIndex* grams, LaneSchedule& lanes, bool longest_substrings)
+  LaneSearch(const RecordIndex& index, const PreparedRecords& records,
+             const CandidateBounds& bounds, GramIndex* grams, LaneSchedule& lanes,
+             bool longest_substrings)
       : index_(index),
         records_(records),
         bounds_(bounds),
@@ -45,10 +47,11 @@ class LaneSearch {
                                           int32_t row);
   [[gnu::always_inline]] void list(Lane& lane, int32_t first, int32_t best);
   [[gnu::always_inline]] bool owns(const Lane& lane, int32_t record) const;
+  RowCandidate candidate(int32_t record) const { return {records_, index_, grams_, record}; }
 
   const RecordIndex& index_;
   const PreparedRecords& records_;
-  const RowBounds& bounds_;
+  const CandidateBounds& bounds_;
   GramIndex* const grams_;
   LaneSchedule& lanes_;
   const bool longest_substrings_;
