@@ -8,7 +8,8 @@
 // scan then visits only the windows whose piece occurs at all.
 //
 // Searched items of up to 64 and 128 bytes are indexed by bit lookups, longer
-// ones by a suffix automaton with q-gram chains.
+// ones by a suffix automaton with q-gram chains: the searched length chooses
+// the lookup, which then serves the statistics and the scan of that pair.
 #pragma once
 
 #include <cstdint>
@@ -17,18 +18,13 @@
 #include "engine/bit_lookup.h"
 #include "engine/descending_scan.h"
 #include "engine/matching_statistics.h"
+#include "engine/single_hit.h"
 #include "records/record_index.h"
 #include "scoring/item.h"
 #include "scoring/item_rules.h"
 #include "scoring/measure.h"
 
 namespace vexaro {
-
-// Single mode: the first hit of the scan, which is all that mode looks at.
-struct SingleHit {
-  int32_t length = 0;              // 0 when the scan finds nothing
-  const uint8_t* bytes = nullptr;  // its bytes, in one of the two items given
-};
 
 class PairScorer {
  public:
@@ -52,20 +48,21 @@ class PairScorer {
   SingleHit single_hit(ItemView reference, ItemView candidate);
 
  private:
-  enum class Lookup { narrow, wide, automaton };
-  // Fills the statistics with the lookup that fits the searched item;
-  // returns the longest common substring.
-  int32_t statistics(const ArrangedPair& a);
+  // Calls visit(lookup) with the lookup that fits the pair's searched item.
+  template <class Visit>
+  int32_t with_lookup(const ArrangedPair& a, Visit&& visit);
+  // Fills the statistics with `lookup`; returns the start length of the scan.
+  template <class Lookup>
+  int32_t measure_statistics(const ArrangedPair& a, Lookup& lookup);
 
   const Measure measure_;
   const bool items_hold_blanks_;
   const RecordStats& stats_;
-  const int32_t minscan_;
+  const int32_t shortest_piece_;
   MatchingStatistics statistics_;
   NarrowBitLookup narrow_;
   WideBitLookup wide_;
   AutomatonLookup automaton_;
-  Lookup lookup_ = Lookup::narrow;
   DescendingScan scan_;
 };
 

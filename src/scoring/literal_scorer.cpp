@@ -90,9 +90,10 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
   auto row_score = [this] {
     return single_score(stats_, static_cast<int32_t>(std::strlen(longest_substring_.data())));
   };
-  const int32_t minscan = measure_.shortest_piece;
+  const int32_t shortest_piece = measure_.shortest_piece;
   uint64_t match_sum = 0;
-  for (int32_t L = start_length(pattern_length, searched, pattern, minscan); L >= minscan; --L) {
+  for (int32_t L = start_length(pattern_length, searched, pattern, shortest_piece);
+       L >= shortest_piece; --L) {
     for (int32_t P = 0; P <= pattern_length - L; ++P) {
       const int32_t E = P + L;
       const uint8_t saved = pattern[E];
