@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/candidate_bounds.h"
 
+#include "common/check.h"
 #include "engine/grams.h"
 
 namespace vexaro {
@@ -28,6 +29,8 @@ CandidateBounds::CandidateBounds(const Measure& measure, const RecordStats& stat
     : measure_(measure), stats_(stats), grams_bound_(pieces_hold_grams(measure)) {}
 
 void CandidateBounds::load_reference(ItemView reference, int32_t reference_stored) {
+  VEXARO_ASSERT(reference.length >= 0 && reference.length <= kMaxPrepared);
+  VEXARO_ASSERT(reference_stored >= 0 && reference_stored <= kMaxRecordLength);
   reference_ = reference;
   reference_stored_ = reference_stored;
   window_bits_.clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "scoring/score_formula.h"
 
+#include "common/check.h"
 #include "scoring/item.h"
 
 namespace vexaro {
@@ -8,6 +9,7 @@ namespace vexaro {
 int32_t final_score(const Measure& m, const RecordStats& stats, uint64_t match_sum,
                     int32_t pattern_length, int32_t searched_length, int32_t reference_stored,
                     int32_t candidate_stored) {
+  VEXARO_ASSERT(pattern_length >= 1 && searched_length >= pattern_length);
   int64_t S = static_cast<int64_t>(match_sum * 1000);
   // Without records there is no mean length to correlate with; leave S as it is.
   if (m.length_correlation && stats.twice_mean_length > 0) {

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#include "engine/slot_state.h"
+
+#include <numeric>
+#include <utility>
+
+#include "common/check.h"
+
+namespace vexaro {
+
+SlotState::SlotState(const PreparedRecords& records, const RecordIndex& index,
+                     const Measure& measure, GramIndex* grams)
+    : grams_(grams) {
+  Slots slots(index.size());
+  std::iota(slots.begin(), slots.end(), 0);
+  if (grams_) {
+    for (int32_t j = 0; j < static_cast<int32_t>(slots.size()); ++j) grams_->place(slots[j], j);
+    if (records.twin_classes() > 0) twins_.emplace(records, slots, *grams_);
+  }
+  if (measure.byte_difference()) prefixes_.emplace(records, index.stats, slots);
+}
+
+void SlotState::begin_row(const Slots& slots, int32_t row, ItemView reference) {
+  if (prefixes_) prefixes_->load_reference(reference);
+  if (!grams_) return;
+  grams_->retire(slots[row]);
+  if (twins_) twins_->retire(slots[row], row);
+}
+
+void SlotState::exchange(Slots& slots, int32_t i, int32_t j) {
+  VEXARO_ASSERT(i >= 0 && j >= 0 && i < static_cast<int32_t>(slots.size()) &&
+                j < static_cast<int32_t>(slots.size()));
+  std::swap(slots[i], slots[j]);
+  if (prefixes_) prefixes_->exchange(i, j);
+  if (grams_) {
+    grams_->place(slots[i], i);
+    grams_->place(slots[j], j);
+  }
+  if (twins_) {
+    twins_->move(slots[j], i, j);
+    twins_->move(slots[i], j, i);
+  }
+}
+
+}  // namespace vexaro
