@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   PairScorer fast(item_rules_of(s), measure_of(s), stats);
   if (s.longest_substrings && !s.byte_difference) {
-    const SingleHit hit = fast.single_hit(a.view(), b.view());
+    const LongestHit hit = fast.longest_hit(a.view(), b.view());
     require(static_cast<size_t>(hit.length) == substring.size());
     require(hit.length == 0 || std::memcmp(hit.bytes, substring.data(), hit.length) == 0);
     return 0;

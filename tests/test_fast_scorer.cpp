@@ -108,9 +108,9 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
   }
 }
 
-// Single mode: a row's scores and recorded substring follow from the first
+// Longest substrings: a row's scores and recorded substring follow from the first
 // hit of each candidate alone.
-TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
+TEST(FastScorer, LongestHitsReproduceTheLiteralRow) {
   const RecordStats stats = test_stats();
   std::mt19937 rng(777);
   for (const auto& extra : kOptionSets) {
@@ -131,11 +131,11 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
         const int32_t expected =
             literal.score(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
         const PreparedItem c = prepare(s, cand);
-        const SingleHit hit = fast.single_hit(ref.view(), c.view());
+        const LongestHit hit = fast.longest_hit(ref.view(), c.view());
         if (hit.length > static_cast<int32_t>(longest.size())) {
           longest.assign(reinterpret_cast<const char*>(hit.bytes), hit.length);
         }
-        ASSERT_EQ(single_score(stats, static_cast<int32_t>(longest.size())), expected);
+        ASSERT_EQ(longest_substring_score(stats, static_cast<int32_t>(longest.size())), expected);
         ASSERT_EQ(longest, literal.longest_substring()) << "ref " << reference << " cand " << cand;
       }
     }

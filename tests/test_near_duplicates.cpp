@@ -127,7 +127,7 @@ TEST(NearDuplicates, SingleModeFindsTheLiteralSubstring) {
     // The hit points into one of the prepared items, which must outlive it.
     const PreparedItem ref = prepared(item_rules_of(s), bytes(reference)),
                        cand = prepared(item_rules_of(s), bytes(candidate));
-    const SingleHit hit = fast.single_hit(ref.view(), cand.view());
+    const LongestHit hit = fast.longest_hit(ref.view(), cand.view());
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length),
               literal.longest_substring())
         << reference << "\n"

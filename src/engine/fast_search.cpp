@@ -128,12 +128,12 @@ class FastSearch : public RowSearch {
     search_.merge(lanes_used_, [&](const Lane& lane, size_t i) {
       int32_t value;
       if (measure_.longest_substrings()) {
-        const SingleHit& hit = lane.kept_hit(i);
+        const LongestHit& hit = lane.kept_hit(i);
         if (hit.length > longest_length) {
           longest_length = hit.length;
           longest_substring_.assign(reinterpret_cast<const char*>(hit.bytes), longest_length);
         }
-        value = single_score(index_.stats, longest_length);
+        value = longest_substring_score(index_.stats, longest_length);
       } else {
         value = lane.kept_score(i);
       }

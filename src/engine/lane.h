@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/coverage.h"
+#include "engine/longest_hit.h"
 #include "engine/pair_scorer.h"
-#include "engine/single_hit.h"
 #include "records/record_index.h"
 #include "scoring/item_rules.h"
 #include "scoring/measure.h"
@@ -50,7 +50,7 @@ class Lane {
     slots_.push_back(slot);
     scores_.push_back(score);
   }
-  void keep(int32_t slot, SingleHit hit) {
+  void keep(int32_t slot, LongestHit hit) {
     slots_.push_back(slot);
     hits_.push_back(hit);
   }
@@ -58,7 +58,7 @@ class Lane {
   int32_t kept_slot(size_t i) const { return slots_[i]; }
   // Its score, or a value not above the best before it.
   int32_t kept_score(size_t i) const { return scores_[i]; }
-  const SingleHit& kept_hit(size_t i) const { return hits_[i]; }
+  const LongestHit& kept_hit(size_t i) const { return hits_[i]; }
 
   // The slots to evaluate next, in slot order.
   const std::vector<int32_t>& block() const { return block_; }
@@ -83,7 +83,7 @@ class Lane {
   CoverageTrials trials_;          // this row's
   std::vector<int32_t> slots_;     // slots kept, ascending
   std::vector<int32_t> scores_;    // per slot kept: its score
-  std::vector<SingleHit> hits_;    // per slot kept, in longest-substrings mode: its first hit
+  std::vector<LongestHit> hits_;   // per slot kept, in longest-substrings mode: its first hit
   std::vector<int32_t> block_;     // slots of the next block
   std::vector<uint64_t> listed_;   // slots listed for the block after, as bits
   std::vector<int32_t> twin_met_;  // per twin class: 1 + the last row in which the lane met one

@@ -58,9 +58,9 @@ void LaneSearch::sweep(Lane& lane, const Share& share, int index, int lanes_used
 inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32_t best,
                                     int32_t row) {
   if (longest_substrings_) {
-    SingleHit hit;
+    LongestHit hit;
     if (!bounds_.cannot_be_longer(candidate(record), best) && !seen_twin(lane, record, row)) {
-      hit = lane.scorer().single_hit(bounds_.reference(), records_.candidate(record));
+      hit = lane.scorer().longest_hit(bounds_.reference(), records_.candidate(record));
     }
     if (hit.length > 0 || j == row + 1) lane.keep(j, hit);
     return hit.length;
@@ -76,7 +76,7 @@ inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32
 
 // A twin of a candidate the lane looked at earlier in the row scores what
 // that one scored, which the lane's best has reached since: it cannot beat
-// it, nor, in single mode, bring a longer substring. Asked only of the
+// it, nor, in longest-substrings mode, bring a longer substring. Asked only of the
 // candidates that the bounds let through, the few that cost a score.
 inline bool LaneSearch::seen_twin(Lane& lane, int32_t record, int32_t row) const {
   const int32_t twin = records_.twin_class(record);

@@ -60,12 +60,12 @@ int32_t PairScorer::score(ItemView reference, ItemView candidate, int32_t refere
 }
 
 // The scan's first hit is the leftmost of the longest windows that occur.
-SingleHit PairScorer::single_hit(ItemView reference, ItemView candidate) {
+LongestHit PairScorer::longest_hit(ItemView reference, ItemView candidate) {
   VEXARO_ASSERT(fits(reference) && fits(candidate));
   const ArrangedPair a = arrange(reference, candidate);
   const int32_t start = with_lookup(a, [&](auto& lookup) { return measure_statistics(a, lookup); });
   statistics_.ensure_starts(a.pattern.length);
-  SingleHit hit;
+  LongestHit hit;
   for (int32_t P = 0; P < a.pattern.length; ++P) {
     const int32_t longest = statistics_.longest_window(P, start);
     if (longest > hit.length) hit = {longest, a.pattern.bytes + P};

@@ -17,8 +17,8 @@
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
 #include "engine/descending_scan.h"
+#include "engine/longest_hit.h"
 #include "engine/matching_statistics.h"
-#include "engine/single_hit.h"
 #include "records/record_index.h"
 #include "scoring/item.h"
 #include "scoring/item_rules.h"
@@ -44,8 +44,8 @@ class PairScorer {
   int32_t score(ItemView reference, ItemView candidate, int32_t reference_stored,
                 int32_t candidate_stored, int32_t threshold);
 
-  // Single mode: the first hit the literal scan would make.
-  SingleHit single_hit(ItemView reference, ItemView candidate);
+  // Longest substrings: the first hit the literal scan would make.
+  LongestHit longest_hit(ItemView reference, ItemView candidate);
 
  private:
   // Calls visit(lookup) with the lookup that fits the pair's searched item.

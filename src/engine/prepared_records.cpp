@@ -30,7 +30,7 @@ PreparedRecords::PreparedRecords(const ItemRules& items, const Measure& measure,
   if (signed_records) {
     counted_.resize(count);
     counts_.resize(count);
-    // Only single mode reads a candidate's own q-gram filter.
+    // Only longest-substrings mode reads a candidate's own q-gram filter.
     if (measure.longest_substrings()) grams_.resize(count);
     if (pieces_hold_grams(measure) && index.stats.stored_bytes <= window_bits_budget) {
       window_bits_at_.resize(count);

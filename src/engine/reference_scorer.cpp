@@ -84,7 +84,7 @@ int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
     case MeasureKind::byte_difference:
       break;
     case MeasureKind::longest_substrings:
-      return single_score(stats_, pair_.single_hit(reference, item).length);
+      return longest_substring_score(stats_, pair_.longest_hit(reference, item).length);
     case MeasureKind::common_pieces:
       // Common-piece scores are never negative: a lower cutoff bounds nothing.
       if (cutoff >= 0 &&

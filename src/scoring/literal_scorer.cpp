@@ -88,7 +88,8 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
                                               int32_t searched_length, int32_t pattern_length,
                                               int32_t reference_stored, int32_t candidate_stored) {
   auto row_score = [this] {
-    return single_score(stats_, static_cast<int32_t>(std::strlen(longest_substring_.data())));
+    return longest_substring_score(stats_,
+                                   static_cast<int32_t>(std::strlen(longest_substring_.data())));
   };
   const int32_t shortest_piece = measure_.shortest_piece;
   uint64_t match_sum = 0;

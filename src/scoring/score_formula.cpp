@@ -43,7 +43,7 @@ uint64_t least_correlated_sum_beating(const RecordStats& stats, int32_t threshol
   return sum > kMostSum ? UINT64_MAX : static_cast<uint64_t>(sum);
 }
 
-int32_t single_score(const RecordStats& stats, int32_t longest) {
+int32_t longest_substring_score(const RecordStats& stats, int32_t longest) {
   if (stats.record_count == 0) return 0;
   const int64_t mean = static_cast<int64_t>(stats.stored_bytes) / stats.record_count;
   if (mean == 0) return 0;

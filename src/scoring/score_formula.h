@@ -117,9 +117,9 @@ inline int32_t least_covered_reaching(const Measure& measure, BeatingSum beating
   return low;
 }
 
-// The single-mode score of a row whose longest common substring so far has
+// The longest-substrings score of a row whose longest common substring so far has
 // `longest` bytes.
-int32_t single_score(const RecordStats& stats, int32_t longest);
+int32_t longest_substring_score(const RecordStats& stats, int32_t longest);
 
 // The byte-difference score of items whose compared bytes differ by D in all.
 int32_t byte_difference_score(int64_t D, int32_t searched_length, int32_t pattern_length,
