@@ -62,7 +62,7 @@ class CandidateBounds {
   // than `longest` bytes.
   template <FilteredCandidate C>
   bool cannot_be_longer(const C& candidate, int32_t longest) const {
-    if (std::min(counted_, candidate.most_matched()) <= longest) return true;
+    if (candidate.most_matched() <= longest) return true;
     return reference_windows_coverage(candidate.counts(), candidate.grams()).longest <= longest;
   }
 

@@ -58,14 +58,6 @@ void LaneSchedule::share_out(int32_t row, int32_t count, int lanes, int32_t word
   }
 }
 
-void LaneSchedule::show(int index, int32_t slot, int32_t best) {
-  Part& lane = *lanes_[index];
-  const int32_t count = lane.shown_count.load(std::memory_order_relaxed);
-  VEXARO_ASSERT(count < static_cast<int32_t>(lane.shown.size()));
-  lane.shown[count] = {slot, best};
-  lane.shown_count.store(count + 1, std::memory_order_release);
-}
-
 // Slots only grow, so each lane's entries are read once.
 int32_t LaneSchedule::shown_before(int index, int lanes, int32_t slot) {
   Part& lane = *lanes_[index];

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/check.h"
+
 namespace vexaro {
 
 // A lane's share of a row: the slots it searches and, when the row is
@@ -73,5 +75,13 @@ class LaneSchedule {
   std::vector<std::unique_ptr<Part>> lanes_;
   bool by_words_ = true;
 };
+
+inline void LaneSchedule::show(int index, int32_t slot, int32_t best) {
+  Part& lane = *lanes_[index];
+  const int32_t count = lane.shown_count.load(std::memory_order_relaxed);
+  VEXARO_ASSERT(count < static_cast<int32_t>(lane.shown.size()));
+  lane.shown[count] = {slot, best};
+  lane.shown_count.store(count + 1, std::memory_order_release);
+}
 
 }  // namespace vexaro

@@ -2,7 +2,6 @@
 #include "engine/slot_state.h"
 
 #include <numeric>
-#include <utility>
 
 #include "common/check.h"
 
@@ -25,21 +24,6 @@ void SlotState::begin_row(const Slots& slots, int32_t row, ItemView reference) {
   if (!grams_) return;
   grams_->retire(slots[row]);
   if (twins_) twins_->retire(slots[row], row);
-}
-
-void SlotState::exchange(Slots& slots, int32_t i, int32_t j) {
-  VEXARO_ASSERT(i >= 0 && j >= 0 && i < static_cast<int32_t>(slots.size()) &&
-                j < static_cast<int32_t>(slots.size()));
-  std::swap(slots[i], slots[j]);
-  if (prefixes_) prefixes_->exchange(i, j);
-  if (grams_) {
-    grams_->place(slots[i], i);
-    grams_->place(slots[j], j);
-  }
-  if (twins_) {
-    twins_->move(slots[j], i, j);
-    twins_->move(slots[i], j, i);
-  }
 }
 
 }  // namespace vexaro

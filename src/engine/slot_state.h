@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
+#include "common/check.h"
 #include "engine/gram_index.h"
 #include "engine/prepared_records.h"
 #include "engine/slot_prefixes.h"
@@ -32,6 +34,7 @@ class SlotState {
   // prepared item is `reference`: no later row's candidate.
   void begin_row(const Slots& slots, int32_t row, ItemView reference);
   // Exchanges slots i and j in `slots` and in everything kept by slot.
+  // Inline: a row may exchange at many of its candidates.
   void exchange(Slots& slots, int32_t i, int32_t j);
 
  private:
@@ -39,5 +42,20 @@ class SlotState {
   std::optional<TwinSlots> twins_;        // when twins exist and the gram index mutes them
   std::optional<SlotPrefixes> prefixes_;  // under -b
 };
+
+inline void SlotState::exchange(Slots& slots, int32_t i, int32_t j) {
+  VEXARO_ASSERT(i >= 0 && j >= 0 && i < static_cast<int32_t>(slots.size()) &&
+                j < static_cast<int32_t>(slots.size()));
+  std::swap(slots[i], slots[j]);
+  if (prefixes_) prefixes_->exchange(i, j);
+  if (grams_) {
+    grams_->place(slots[i], i);
+    grams_->place(slots[j], j);
+  }
+  if (twins_) {
+    twins_->move(slots[j], i, j);
+    twins_->move(slots[i], j, i);
+  }
+}
 
 }  // namespace vexaro
