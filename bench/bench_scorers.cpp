@@ -54,11 +54,11 @@ void BM_PairScorer(benchmark::State& state, const char* option) {
   const RecordIndex index = index_records(settings, {pair.reference, pair.candidate});
   const int32_t reference_stored = index.stored_lengths[0],
                 candidate_stored = index.stored_lengths[1];
-  const PreparedItem reference = prepared(settings, index.item(0));
-  const PreparedItem candidate = prepared(settings, index.item(1));
+  const PreparedItem reference = prepared(item_rules_of(settings), index.item(0));
+  const PreparedItem candidate = prepared(item_rules_of(settings), index.item(1));
   // The lowest threshold: no bound may cut the scan short.
   const int32_t exact = std::numeric_limits<int32_t>::min();
-  PairScorer scorer(settings, index.stats);
+  PairScorer scorer(item_rules_of(settings), measure_of(settings), index.stats);
   int32_t score = 0;
   for (auto _ : state) {
     score =

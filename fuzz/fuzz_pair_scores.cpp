@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   require(literal.score(nullptr, cand, reference_stored, candidate_stored) == score);
 
-  const PreparedItem a = prepared(s, ref), b = prepared(s, cand);
+  const PreparedItem a = prepared(item_rules_of(s), ref), b = prepared(item_rules_of(s), cand);
   require(a.length >= 0 && a.length <= kMaxPrepared && a.bytes[a.length] == 0);
   require(b.length >= 0 && b.length <= kMaxPrepared && b.bytes[b.length] == 0);
   if (a.length != b.length) {
@@ -99,9 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(swapped.score(cand, ref, candidate_stored, reference_stored) == score);
   }
 
-  PairScorer fast(s, stats);
+  PairScorer fast(item_rules_of(s), measure_of(s), stats);
   if (s.longest_substrings && !s.byte_difference) {
-    const SingleHit hit = fast.single_hit(a.view(), b.view());
+    const LongestHit hit = fast.longest_hit(a.view(), b.view());
     require(static_cast<size_t>(hit.length) == substring.size());
     require(hit.length == 0 || std::memcmp(hit.bytes, substring.data(), hit.length) == 0);
     return 0;

@@ -31,8 +31,9 @@ inline int32_t literal_pair_score(const Settings& settings, const RecordStats& s
   rewrite_control_bytes(first.data(), first.data());
   auto scorer = std::make_unique<LiteralScorer>(settings, stats);
   scorer->start_row();
-  return scorer->score(working_start(settings, first.data()),
-                       working_start(settings, second.data()), reference_stored, candidate_stored);
+  const ItemRules items = item_rules_of(settings);
+  return scorer->score(working_start(items, first.data()), working_start(items, second.data()),
+                       reference_stored, candidate_stored);
 }
 
 }  // namespace vexaro::testing

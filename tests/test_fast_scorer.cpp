@@ -74,7 +74,9 @@ std::pair<std::string, std::string> random_pair(std::mt19937& rng) {
 
 const uint8_t* bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.c_str()); }
 
-PreparedItem prepare(const Settings& s, const std::string& raw) { return prepared(s, bytes(raw)); }
+PreparedItem prepare(const Settings& s, const std::string& raw) {
+  return prepared(item_rules_of(s), bytes(raw));
+}
 
 TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
   const RecordStats stats = test_stats();
@@ -82,7 +84,7 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
     LiteralScorer literal(s, stats);
-    PairScorer fast(s, stats);
+    PairScorer fast(item_rules_of(s), measure_of(s), stats);
     for (int round = 0; round < 400; ++round) {
       auto [ref, cand] = random_pair(rng);
       const int32_t reference_stored = static_cast<int32_t>(ref.size()) + 1, candidate_stored = 3;
@@ -106,9 +108,9 @@ TEST(FastScorer, EqualsLiteralAboveEveryThreshold) {
   }
 }
 
-// Single mode: a row's scores and recorded substring follow from the first
+// Longest substrings: a row's scores and recorded substring follow from the first
 // hit of each candidate alone.
-TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
+TEST(FastScorer, LongestHitsReproduceTheLiteralRow) {
   const RecordStats stats = test_stats();
   std::mt19937 rng(777);
   for (const auto& extra : kOptionSets) {
@@ -117,7 +119,7 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
     const Settings s = parse_arguments(args, false);
     if (s.byte_difference) continue;
     LiteralScorer literal(s, stats);
-    PairScorer fast(s, stats);
+    PairScorer fast(item_rules_of(s), measure_of(s), stats);
     for (int row = 0; row < 40; ++row) {
       literal.start_row();
       std::string reference = random_item(rng);
@@ -129,11 +131,11 @@ TEST(FastScorer, SingleHitsReproduceTheLiteralRow) {
         const int32_t expected =
             literal.score(j == 0 ? bytes(reference) : nullptr, bytes(cand), 5, 5);
         const PreparedItem c = prepare(s, cand);
-        const SingleHit hit = fast.single_hit(ref.view(), c.view());
+        const LongestHit hit = fast.longest_hit(ref.view(), c.view());
         if (hit.length > static_cast<int32_t>(longest.size())) {
           longest.assign(reinterpret_cast<const char*>(hit.bytes), hit.length);
         }
-        ASSERT_EQ(single_score(stats, static_cast<int32_t>(longest.size())), expected);
+        ASSERT_EQ(longest_substring_score(stats, static_cast<int32_t>(longest.size())), expected);
         ASSERT_EQ(longest, literal.longest_substring()) << "ref " << reference << " cand " << cand;
       }
     }
@@ -149,7 +151,7 @@ TEST(FastScorer, LongReferenceMeetsLongerAndShorterCandidates) {
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
     LiteralScorer literal(s, stats);
-    PairScorer fast(s, stats);
+    PairScorer fast(item_rules_of(s), measure_of(s), stats);
     for (int row = 0; row < 12; ++row) {
       std::string reference;
       while (reference.size() < 200) reference += random_item(rng);
@@ -199,7 +201,7 @@ TEST(SlotPrefixes, ReportsExactlyTheCandidatesThatBeatTheBest) {
     texts.push_back(text.substr(0, n / 2) + std::string(n - n / 2, 'c'));
   }
   const RecordIndex index = index_records(settings, texts);
-  const PreparedRecords records(settings, index);
+  const PreparedRecords records(item_rules_of(settings), measure_of(settings), index);
   Slots slots(index.size());
   for (int32_t j = 0; j < index.size(); ++j) slots[j] = index.size() - 1 - j;
   for (const auto& [min_byte, max_byte] : {std::pair{97, 102}, {0, 255}, {100, 100}, {200, 50}}) {

@@ -10,10 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/candidate_bounds.h"
 #include "engine/gram_index.h"
 #include "engine/grams.h"
 #include "engine/prepared_records.h"
-#include "engine/row_bounds.h"
+#include "engine/row_candidate.h"
 
 namespace vexaro {
 namespace {
@@ -57,7 +58,7 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(11);
     const RecordIndex index = random_index(settings, rng, 1200);
-    const PreparedRecords records(settings, index);
+    const PreparedRecords records(item_rules_of(settings), measure_of(settings), index);
     GramIndex grams(records, index);
     std::vector<bool> live(index.size(), true);
     // Enough records retire, a dozen per row, for the index to renumber the rest.
@@ -97,24 +98,26 @@ TEST(GramIndex, CountsAndListsMatchAByteByByteCount) {
 
 // Without window bits made beforehand, the candidate-side coverage comes
 // from the candidate's bytes: every bound must refuse what it refused.
-TEST(RowBounds, RefuseTheSameWithoutWindowBits) {
+TEST(CandidateBounds, RefuseTheSameWithoutWindowBits) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"-oab"}, {"-a"}}) {
     const Settings settings = parse_arguments(args, false);
     std::mt19937 rng(5);
     const RecordIndex index = random_index(settings, rng, 300);
-    const PreparedRecords with_bits(settings, index), without_bits(settings, index, 0);
+    const ItemRules items = item_rules_of(settings);
+    const Measure measure = measure_of(settings);
+    const PreparedRecords with_bits(items, measure, index), without_bits(items, measure, index, 0);
     ASSERT_NE(with_bits.window_bits(0), nullptr);
     ASSERT_EQ(without_bits.window_bits(0), nullptr);
-    RowBounds kept(settings, index, with_bits, nullptr),
-        made(settings, index, without_bits, nullptr);
+    CandidateBounds bounds(measure, index.stats);
     for (int32_t reference = 0; reference < 40; ++reference) {
-      kept.load_reference(reference);
-      made.load_reference(reference);
+      bounds.load_reference(with_bits.reference(reference), index.stored_lengths[reference]);
       CoverageTrials kept_trials, made_trials;
       for (int32_t r = reference + 1; r < index.size(); ++r) {
         const int32_t threshold = static_cast<int32_t>(rng() % 1100) - 50;
-        ASSERT_EQ(kept.cannot_beat(r, threshold, kept_trials),
-                  made.cannot_beat(r, threshold, made_trials))
+        ASSERT_EQ(
+            bounds.cannot_beat(RowCandidate(with_bits, index, nullptr, r), threshold, &kept_trials),
+            bounds.cannot_beat(RowCandidate(without_bits, index, nullptr, r), threshold,
+                               &made_trials))
             << "reference " << reference << " record " << r;
       }
     }

@@ -87,19 +87,19 @@ TEST(NearDuplicates, LongPairsScoreAsTheLiteralScorer) {
   for (const auto& args : kOptionSets) {
     const Settings s = parse_arguments(args, false);
     LiteralScorer literal(s, stats);
-    PairScorer fast(s, stats);
+    PairScorer fast(item_rules_of(s), measure_of(s), stats);
     for (int round = 0; round < 10; ++round) {
       // Searched items of up to 256 bytes meet the bit lookups, longer
       // ones the automaton.
       const std::string base =
           round % 2 ? base_text(rng, 140 + rng() % 110) : base_text(rng, 280 + rng() % 400);
       const std::string reference = edited(base, rng);
-      const PreparedItem ref = prepared(s, bytes(reference));
+      const PreparedItem ref = prepared(item_rules_of(s), bytes(reference));
       // The row's reference meets shorter and longer versions of itself.
       for (int j = 0; j < 4; ++j) {
         const std::string candidate = edited(base, rng);
         const int32_t expected = literal.score(bytes(reference), bytes(candidate), 600, 610);
-        const PreparedItem cand = prepared(s, bytes(candidate));
+        const PreparedItem cand = prepared(item_rules_of(s), bytes(candidate));
         const std::string context =
             ::testing::PrintToString(args) + "\n" + reference + "\n" + candidate;
         ASSERT_EQ(fast.score(ref.view(), cand.view(), 600, 610, -1), expected) << context;
@@ -118,15 +118,16 @@ TEST(NearDuplicates, SingleModeFindsTheLiteralSubstring) {
   stats.stored_bytes = 2000;
   std::mt19937 rng(77);
   LiteralScorer literal(s, stats);
-  PairScorer fast(s, stats);
+  PairScorer fast(item_rules_of(s), measure_of(s), stats);
   for (int round = 0; round < 20; ++round) {
     const std::string base = base_text(rng, 300 + rng() % 300);
     const std::string reference = edited(base, rng), candidate = edited(base, rng);
     literal.start_row();
     literal.score(bytes(reference), bytes(candidate), 5, 5);
     // The hit points into one of the prepared items, which must outlive it.
-    const PreparedItem ref = prepared(s, bytes(reference)), cand = prepared(s, bytes(candidate));
-    const SingleHit hit = fast.single_hit(ref.view(), cand.view());
+    const PreparedItem ref = prepared(item_rules_of(s), bytes(reference)),
+                       cand = prepared(item_rules_of(s), bytes(candidate));
+    const LongestHit hit = fast.longest_hit(ref.view(), cand.view());
     ASSERT_EQ(std::string(reinterpret_cast<const char*>(hit.bytes), hit.length),
               literal.longest_substring())
         << reference << "\n"

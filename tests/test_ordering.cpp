@@ -138,8 +138,8 @@ TEST(Ordering, ProgressShowsEachNewCandidatePercentage) {
 TEST(Ordering, WorkingStart) {
   Settings s;
   auto start = [&](const char* item) {
-    return std::string(
-        reinterpret_cast<const char*>(working_start(s, reinterpret_cast<const uint8_t*>(item))));
+    return std::string(reinterpret_cast<const char*>(
+        working_start(item_rules_of(s), reinterpret_cast<const uint8_t*>(item))));
   };
   s.skip_bytes = 2;
   EXPECT_EQ(start("abcdef"), "cdef");

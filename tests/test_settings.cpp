@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "records/settings.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 namespace {
@@ -73,6 +74,42 @@ TEST(Settings, LetterOptionsAnywhereInAnArgument) {
   EXPECT_FALSE(parse({"dr"}).show_scores);  // no leading '-'
   Settings pf = parse({"-pf"});
   EXPECT_TRUE(pf.position_weighting && pf.length_correlation);
+}
+
+struct MeasureCase {
+  std::vector<std::string> args;
+  MeasureKind kind;
+  Weighting weighting;
+  uint32_t length_divisor;
+  bool length_correlation;
+  int32_t shortest_piece;
+  bool reads_statistics;
+};
+
+// -b wins over -a9999, and weights and -f belong to the common pieces alone.
+TEST(Settings, MeasureDecidedOnce) {
+  using enum MeasureKind;
+  using enum Weighting;
+  const std::vector<MeasureCase> cases = {
+      {{}, common_pieces, plain, 0, false, 3, false},
+      {{"-p"}, common_pieces, by_position, 0, false, 3, false},
+      {{"-a"}, common_pieces, by_length, 9, false, 3, false},
+      {{"-pa4", "-f"}, common_pieces, both, 4, true, 3, true},
+      {{"-m"}, common_pieces, plain, 0, false, 1, false},
+      {{"-a9999", "-p", "-f"}, longest_substrings, plain, 0, false, 3, true},
+      {{"-a9999", "-b"}, byte_difference, plain, 0, false, 3, true},
+      {{"-b", "-pf", "-m"}, byte_difference, plain, 0, false, 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const Measure m = measure_of(parse(c.args));
+    EXPECT_EQ(m.kind, c.kind);
+    EXPECT_EQ(m.weighting, c.weighting);
+    EXPECT_EQ(m.length_divisor, c.length_divisor);
+    EXPECT_EQ(m.length_correlation, c.length_correlation);
+    EXPECT_EQ(m.shortest_piece, c.shortest_piece);
+    EXPECT_EQ(m.reads_statistics(), c.reads_statistics);
+  }
 }
 
 struct RangeCase {

@@ -91,7 +91,8 @@ TEST(PrepareItem, FiltersFoldsOmitsAndEncodes) {
   for (const auto& c : cases) {
     const Settings s = make_settings(c.options);
     std::array<uint8_t, kMaxPrepared + 3> out{};
-    EXPECT_EQ(prepare_item(s, bytes(c.raw), out.data()), static_cast<int32_t>(c.prepared.size()));
+    EXPECT_EQ(prepare_item(item_rules_of(s), bytes(c.raw), out.data()),
+              static_cast<int32_t>(c.prepared.size()));
     EXPECT_EQ(reinterpret_cast<const char*>(out.data()), c.prepared) << c.raw;
   }
 }
@@ -195,10 +196,12 @@ TEST(Simlin, SingleModeKeepsTheRowsLongestSubstring) {
   EXPECT_EQ(scorer.score(nullptr, bytes("helloworlx"), 11, 10), 900);
   EXPECT_STREQ(scorer.longest_substring(), "helloworl");
 
-  s.byte_difference = true;  // the byte-difference measure records nothing
-  EXPECT_EQ(scorer.score(nullptr, bytes("helloworlx"), 11, 10), 999);
-  EXPECT_EQ(scorer.longest_length(), 9);
-  s.byte_difference = false;
+  Settings with_b = s;  // the byte-difference measure wins and records nothing
+  with_b.byte_difference = true;
+  LiteralScorer bytewise(with_b, stats);
+  bytewise.start_row();
+  EXPECT_EQ(bytewise.score(bytes("Hello World"), bytes("helloworlx"), 11, 10), 999);
+  EXPECT_EQ(bytewise.longest_length(), 0);
 
   scorer.start_row();
   EXPECT_STREQ(scorer.longest_substring(), "");

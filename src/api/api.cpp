@@ -39,12 +39,12 @@ void check_record(std::string_view record, const char* role) {
   check(record, [&] { return std::string(role); });
 }
 
-Options::Options() : Options(std::make_shared<const Impl>(Impl{parse_arguments({}, false)})) {}
+Options::Options() : Options(std::make_shared<const Impl>(parse_arguments({}, false))) {}
 
 Options::Options(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
 
 Options Options::from_arguments(const std::vector<std::string>& arguments) {
-  return Options(std::make_shared<const Impl>(Impl{parse_arguments(arguments, false)}));
+  return Options(std::make_shared<const Impl>(parse_arguments(arguments, false)));
 }
 
 bool Options::longest_substrings() const { return impl_->settings.longest_substrings; }
@@ -52,13 +52,14 @@ bool Options::longest_substrings() const { return impl_->settings.longest_substr
 int score(const Options& options, std::string_view reference, std::string_view candidate) {
   check_record(reference, "record", 0);
   check_record(candidate, "record", 1);
-  const Settings& s = OptionsAccess::settings(options);
+  const Measure& measure = OptionsAccess::measure(options);
   Statistics statistics;
-  if (reads_statistics(s)) {
+  if (measure.reads_statistics()) {
     statistics.add(options, reference);
     statistics.add(options, candidate);
   }
-  const auto scorer = std::make_unique<ReferenceScorer>(s, record_stats(statistics), reference,
+  const auto scorer = std::make_unique<ReferenceScorer>(OptionsAccess::items(options), measure,
+                                                        record_stats(statistics), reference,
                                                         PairScorer::Use::single_pair);
   return scorer->score(candidate, INT32_MIN);
 }

@@ -14,26 +14,30 @@
 
 #include "records/record_index.h"
 #include "records/settings.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
+// The settings, and what the scorers read of them, derived once.
 struct Options::Impl {
+  explicit Impl(const Settings& parsed)
+      : settings(parsed), items(item_rules_of(parsed)), measure(measure_of(parsed)) {}
   Settings settings;
+  ItemRules items;
+  Measure measure;
 };
 
 struct OptionsAccess {
   static const Settings& settings(const Options& options) { return options.impl_->settings; }
+  static const ItemRules& items(const Options& options) { return options.impl_->items; }
+  static const Measure& measure(const Options& options) { return options.impl_->measure; }
 };
 
 // Refuses what the scan could never have stored, naming the record: `role`
 // and, unless it is one of a kind, its number.
 void check_record(std::string_view record, const char* role, std::size_t number);
 void check_record(std::string_view record, const char* role);
-
-// Whether the scores under these settings read the record statistics.
-inline bool reads_statistics(const Settings& settings) {
-  return settings.byte_difference || settings.length_correlation || settings.longest_substrings;
-}
 
 // The scorers' statistics: they read the count and the sum of the stored
 // lengths only through their mean, which is kept here as a single record's.

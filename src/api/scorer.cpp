@@ -44,9 +44,8 @@ RecordStats record_stats(const Statistics& statistics) {
 
 struct Scorer::Impl {
   Impl(const Options& options, std::string_view reference, const Statistics& statistics)
-      : options(options),
-        scorer(OptionsAccess::settings(this->options), record_stats(statistics), reference) {}
-  Options options;  // holds the settings the scorer reads
+      : scorer(OptionsAccess::items(options), OptionsAccess::measure(options),
+               record_stats(statistics), reference) {}
   ReferenceScorer scorer;
 };
 

@@ -11,7 +11,6 @@
 #include "engine/bits.h"
 #include "engine/grams.h"
 #include "engine/signature.h"
-#include "records/settings.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -23,10 +22,10 @@ struct Coverage {
 
 // Whether hits that make up at most `c` leave the match sum short of
 // `beating`, when the searched item has searched_length bytes.
-inline bool falls_short(const Settings& settings, Coverage c, int32_t searched_length,
+inline bool falls_short(const Measure& measure, Coverage c, int32_t searched_length,
                         BeatingSum beating) {
   return !beating.reached_by(
-      match_sum_bound(settings, c.covered, c.longest, static_cast<uint32_t>(searched_length)));
+      match_sum_bound(measure, c.covered, c.longest, static_cast<uint32_t>(searched_length)));
 }
 
 // The filter bit of the q-gram window at `bytes`, or GramFilter::kBits

@@ -11,8 +11,8 @@
 
 namespace vexaro {
 
-DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats), minscan_(shortest_counted(settings.shortest_piece)) {
+DescendingScan::DescendingScan(const Measure& measure, const RecordStats& stats)
+    : measure_(measure), stats_(stats), minscan_(measure.shortest_piece) {
   taken_.reserve(kItemRoom);
   waited_.reserve(kItemRoom);
   merged_.reserve(kItemRoom);
@@ -24,20 +24,20 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
                               int32_t threshold) {
   const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
   auto score_of = [&](uint64_t sum) {
-    return final_score(settings_, stats_, sum, pattern_length, searched_length, reference_stored,
+    return final_score(measure_, stats_, sum, pattern_length, searched_length, reference_stored,
                        candidate_stored);
   };
-  const BeatingSum beating = beating_sum(settings_, stats_, threshold, pattern_length,
+  const BeatingSum beating = beating_sum(measure_, stats_, threshold, pattern_length,
                                          searched_length, reference_stored, candidate_stored);
   int32_t covered = wait_at_longest(a, stats, start);
-  if (const uint64_t most = match_sum_bound(settings_, covered, start, searched_length);
+  if (const uint64_t most = match_sum_bound(measure_, covered, start, searched_length);
       !beating.reached_by(most))
     return score_of(most);
   lookup.start_scan(a);
 
   uint64_t match_sum = 0;
   for (int32_t L = next_length(start); L >= minscan_; L = next_length(L - 1)) {
-    if (const uint64_t bound = match_sum + match_sum_bound(settings_, covered, L, searched_length);
+    if (const uint64_t bound = match_sum + match_sum_bound(measure_, covered, L, searched_length);
         !beating.reached_by(bound))
       return score_of(bound);
     take_waiting(L);
@@ -63,7 +63,7 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
         continue;
       }
       // The hit takes the whole run: every window of it lies inside.
-      match_sum += hit_increment(settings_, L, P, found.at, pattern_length, searched_length);
+      match_sum += hit_increment(measure_, L, P, found.at, pattern_length, searched_length);
       lookup.blank(found.at, L);
       clear_bits(alive_.data(), P, P + L);
       covered -= L;

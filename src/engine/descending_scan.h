@@ -27,13 +27,13 @@
 #include "engine/arranged_pair.h"
 #include "engine/matching_statistics.h"
 #include "records/record_index.h"
-#include "records/settings.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
 class DescendingScan {
  public:
-  DescendingScan(const Settings& settings, const RecordStats& stats);
+  DescendingScan(const Measure& measure, const RecordStats& stats);
 
   // The literal scan's score when it is above `threshold`; otherwise some
   // value not above it. `lookup` knows the searched item (see window_lookup.h).
@@ -106,7 +106,7 @@ class DescendingScan {
     }
   };
 
-  const Settings& settings_;
+  const Measure measure_;
   const RecordStats& stats_;
   const int32_t minscan_;
   // Per first start of a waiting run: its last start, and the byte its

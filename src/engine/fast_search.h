@@ -12,7 +12,8 @@
 
 namespace vexaro {
 
-// Rows split between threads only while they take long enough to repay it;
+// The engine reads the settings through the item rules and the measure made
+// of them, once. Rows split between threads only while they take long enough to repay it;
 // `split_every_row` splits every row with enough candidates, so that tests
 // meet split rows whatever the machine's speed.
 std::unique_ptr<RowSearch> make_fast_search(const Settings& settings, const RecordIndex& index,

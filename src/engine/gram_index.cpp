@@ -20,7 +20,7 @@ namespace {
 constexpr size_t kDenseBudget = size_t{16} << 20;
 // Bitsets are padded to whole cache lines; words are counted in vector
 // pairs, and threads share the counting in whole lines.
-constexpr int kLineWords = 8;
+constexpr int kLineWords = GramIndex::kLineWords;
 constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;

@@ -44,6 +44,9 @@ using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
 
 class GramIndex {
  public:
+  // Bitset words per cache line: bitsets are padded to whole lines.
+  static constexpr int32_t kLineWords = 8;
+
   GramIndex(const PreparedRecords& records, const RecordIndex& index);
 
   // The record is now a reference: it is no candidate of any later row.

@@ -6,15 +6,15 @@
 
 #include <cstdint>
 
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
 inline constexpr int32_t kGram = 3;
 
 // Whether every counted piece holds a q-gram.
-inline bool pieces_hold_grams(const Settings& settings) { return settings.shortest_piece >= kGram; }
+inline bool pieces_hold_grams(const Measure& measure) { return measure.shortest_piece >= kGram; }
 
 // The q-gram at `bytes` as one number, its bytes in order: below 2^24.
 inline uint32_t gram_key(const uint8_t* bytes) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/check.h"
+
 namespace vexaro {
 namespace {
 
@@ -17,19 +19,35 @@ constexpr int32_t kTurn = 8;
 
 }  // namespace
 
+LaneSearch::LaneSearch(const ItemRules& items, const Measure& measure, const RecordIndex& index,
+                       const PreparedRecords& records, const CandidateBounds& bounds,
+                       GramIndex* grams, const SlotPrefixes* prefixes, LaneSchedule& schedule)
+    : index_(index),
+      records_(records),
+      bounds_(bounds),
+      grams_(grams),
+      prefixes_(prefixes),
+      schedule_(schedule),
+      longest_substrings_(measure.longest_substrings()) {
+  VEXARO_ASSERT((prefixes != nullptr) == measure.byte_difference());
+  for (int lane = 0; lane < schedule.size(); ++lane) {
+    lanes_.push_back(
+        std::make_unique<Lane>(items, measure, index.stats, index.size(), records.twin_classes()));
+  }
+}
+
 // Under -b: every slot of the share in turn, from the slot-ordered copies
 // of the candidates' first bytes.
-void LaneSearch::sweep(Lane& lane, int index, int lanes_used) {
+void LaneSearch::sweep(Lane& lane, const Share& share, int index, int lanes_used) {
   int32_t best = -1;
-  for (int32_t j = lane.from; j < lane.to; ++j) {
-    if (lanes_used > 1 && (j - lane.from) % kTurn == 0)
-      best = std::max(best, lanes_.shown_before(index, lanes_used, j));
+  for (int32_t j = share.from; j < share.to; ++j) {
+    if (lanes_used > 1 && (j - share.from) % kTurn == 0)
+      best = std::max(best, schedule_.shown_before(index, lanes_used, j));
     const int32_t score = prefixes_->score(j, best);
     if (score <= best) continue;
-    lane.taken.push_back(j);
-    lane.scores.push_back(score);
+    lane.keep(j, score);
     best = score;
-    LaneSchedule::show(lane, j, best);
+    schedule_.show(index, j, best);
   }
 }
 
@@ -40,104 +58,94 @@ void LaneSearch::sweep(Lane& lane, int index, int lanes_used) {
 inline int32_t LaneSearch::evaluate(Lane& lane, int32_t j, int32_t record, int32_t best,
                                     int32_t row) {
   if (longest_substrings_) {
-    SingleHit hit;
-    if (!bounds_.cannot_be_longer(record, best) && !seen_twin(lane, record, row)) {
-      hit = lane.scorer->single_hit(bounds_.reference(), records_.candidate(record));
+    LongestHit hit;
+    if (!bounds_.cannot_be_longer(candidate(record), best) && !seen_twin(lane, record, row)) {
+      hit = lane.scorer().longest_hit(bounds_.reference(), records_.candidate(record));
     }
-    if (hit.length > 0 || j == row + 1) {
-      lane.taken.push_back(j);
-      lane.hits.push_back(hit);
-    }
+    if (hit.length > 0 || j == row + 1) lane.keep(j, hit);
     return hit.length;
   }
-  if (bounds_.cannot_beat(record, best, lane.trials) || seen_twin(lane, record, row))
+  if (bounds_.cannot_beat(candidate(record), best, &lane.trials()) || seen_twin(lane, record, row))
     return kSkipped;
   const int32_t score =
-      lane.scorer->score(bounds_.reference(), records_.candidate(record),
-                         bounds_.reference_stored(), index_.stored_lengths[record], best);
-  lane.taken.push_back(j);
-  lane.scores.push_back(score);
+      lane.scorer().score(bounds_.reference(), records_.candidate(record),
+                          bounds_.reference_stored(), index_.stored_lengths[record], best);
+  lane.keep(j, score);
   return score;
 }
 
 // A twin of a candidate the lane looked at earlier in the row scores what
 // that one scored, which the lane's best has reached since: it cannot beat
-// it, nor, in single mode, bring a longer substring. Asked only of the
+// it, nor, in longest-substrings mode, bring a longer substring. Asked only of the
 // candidates that the bounds let through, the few that cost a score.
 inline bool LaneSearch::seen_twin(Lane& lane, int32_t record, int32_t row) const {
   const int32_t twin = records_.twin_class(record);
-  if (twin < 0) return false;
-  if (lane.twin_seen[twin] == row + 1) return true;
-  lane.twin_seen[twin] = row + 1;
-  return false;
+  return twin >= 0 && lane.met_twin(twin, row);
 }
 
 // Lists, in slot order, the lane's slots from `first` on whose candidate
 // could beat `best` by its coverage; all of them without a gram index. They
 // are marked in a bitset by slot, which then reads them out in slot order.
-inline void LaneSearch::list(Lane& lane, int32_t first, int32_t best) {
-  lane.block.clear();
-  const int32_t end = lane.to;
+inline void LaneSearch::list(Lane& lane, const Share& share, int32_t first, int32_t best) {
+  const int32_t end = share.to;
   if (!grams_) {
-    for (int32_t j = first; j < end; ++j) lane.block.push_back(j);
+    lane.clear_block();
+    for (int32_t j = first; j < end; ++j) lane.add_to_block(j);
     return;
   }
   grams_->collect(
-      lane.first_word, lane.end_word,
-      [&](int32_t word) { return bounds_.least_coverage(word, best); },
+      share.first_word, share.end_word,
+      [&](int32_t word) {
+        return bounds_.least_coverage(grams_->shortest(word), grams_->longest_read(word), best);
+      },
       [&](int32_t j) {
-        if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+        if (j >= first && j < end) lane.list(j);
       });
-  for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
-    for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
-      lane.block.push_back(w * 64 + __builtin_ctzll(bits));
-    }
-    lane.listed[w] = 0;
-  }
+  lane.take_listed(first, end);
 }
 
 // Whether the candidate is the lane's to search.
-inline bool LaneSearch::owns(const Lane& lane, int32_t record) const {
+inline bool LaneSearch::owns(const Share& share, int32_t record) const {
   if (!grams_) return true;
   const int32_t word = grams_->word_of(record);
-  return word >= lane.first_word && word < lane.end_word;
+  return word >= share.first_word && word < share.end_word;
 }
 
 void LaneSearch::search(int index, int lanes_used, const Slots& slots, int32_t row) {
-  Lane& lane = lanes_[index];
-  if (grams_ && lanes_.by_words()) grams_->count_words(lane.first_word, lane.end_word);
-  lane.trials = {};
-  lane.taken.clear();
-  lane.scores.clear();
-  lane.hits.clear();
-  lane.block.clear();
+  VEXARO_ASSERT(index >= 0 && index < lanes_used && lanes_used <= schedule_.size());
+  Lane& lane = *lanes_[index];
+  const Share& share = schedule_.share(index);
+  VEXARO_ASSERT(share.from > row && share.to <= static_cast<int32_t>(slots.size()));
+  if (grams_ && schedule_.by_words()) grams_->count_words(share.first_word, share.end_word);
+  lane.start_row();
   if (prefixes_ != nullptr) {
-    sweep(lane, index, lanes_used);
+    sweep(lane, share, index, lanes_used);
     return;
   }
-  // What a candidate must beat: a score, or in single mode a hit's length.
+  // What a candidate must beat: a score, or in longest-substrings mode a hit's length.
   int32_t best = longest_substrings_ ? 0 : -1;
-  for (int32_t j = lane.from; j < lane.to && static_cast<int32_t>(lane.block.size()) < kFirstBlock;
-       ++j) {
-    if (owns(lane, slots[j])) lane.block.push_back(j);
+  for (int32_t j = share.from;
+       j < share.to && static_cast<int32_t>(lane.block().size()) < kFirstBlock; ++j) {
+    if (owns(share, slots[j])) lane.add_to_block(j);
   }
   for (int32_t size = kFirstBlock;; size = std::min(size * 4, kLargestBlock)) {
-    const int32_t end = std::min(static_cast<int32_t>(lane.block.size()), size);
+    const std::vector<int32_t>& block = lane.block();
+    const int32_t end = std::min(static_cast<int32_t>(block.size()), size);
     if (end == 0) break;
     for (int32_t i = 0; i < end; ++i) {
-      const int32_t j = lane.block[i];
+      const int32_t j = block[i];
       if (lanes_used > 1 && i % kTurn == 0)
-        best = std::max(best, lanes_.shown_before(index, lanes_used, j));
+        best = std::max(best, schedule_.shown_before(index, lanes_used, j));
       const int32_t found = evaluate(lane, j, slots[j], best, row);
       if (found > best) {
         best = found;
-        LaneSchedule::show(lane, j, best);
+        schedule_.show(index, j, best);
       }
     }
-    const int32_t next = lane.block[end - 1] + 1;
-    if (next >= lane.to) break;
-    if (lanes_used > 1) best = std::max(best, lanes_.shown_before(index, lanes_used, next));
-    list(lane, next, best);
+    const int32_t next = block[end - 1] + 1;
+    if (next >= share.to) break;
+    if (lanes_used > 1) best = std::max(best, schedule_.shown_before(index, lanes_used, next));
+    list(lane, share, next, best);
   }
 }
 

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/check.h"
+#include "engine/gram_index.h"
+
 namespace vexaro {
 namespace {
 
@@ -11,23 +14,23 @@ namespace {
 // room it has.
 constexpr double kBalanceStep = 0.02;
 
+int32_t on_line(int32_t word) { return word / GramIndex::kLineWords * GramIndex::kLineWords; }
+
 }  // namespace
 
-LaneSchedule::LaneSchedule(const Settings& settings, const RecordStats& stats, int lanes,
-                           int32_t records, int32_t twin_classes) {
+LaneSchedule::LaneSchedule(int lanes, int32_t records) {
+  VEXARO_ASSERT(lanes >= 1 && records >= 0);
   for (int t = 0; t < lanes; ++t) {
-    auto lane = std::make_unique<Lane>();
-    lane->scorer = std::make_unique<PairScorer>(settings, stats);
-    lane->listed.assign(records / 64 + 1, 0);
+    auto lane = std::make_unique<Part>();
     lane->shown.resize(records);
     lane->read.resize(lanes);
-    lane->twin_seen.assign(twin_classes, 0);
     lane->starts_at = static_cast<double>(t) / lanes;
     lanes_.push_back(std::move(lane));
   }
 }
 
 void LaneSchedule::share_out(int32_t row, int32_t count, int lanes, int32_t words) {
+  VEXARO_ASSERT(lanes >= 1 && lanes <= size() && row >= 0 && row < count);
   by_words_ = lanes == 1 || words >= kFewestWordsToShare;
   auto border = [&](int lane, int32_t size) {
     if (lane == 0) return 0;
@@ -35,38 +38,33 @@ void LaneSchedule::share_out(int32_t row, int32_t count, int lanes, int32_t word
     return static_cast<int32_t>(size * lanes_[lane]->starts_at);
   };
   for (int index = 0; index < lanes; ++index) {
-    Lane& lane = *lanes_[index];
+    Part& lane = *lanes_[index];
     lane.shown_count.store(0, std::memory_order_relaxed);
     std::fill(lane.read.begin(), lane.read.end(), 0);
-    lane.first_word = 0;
-    lane.end_word = words;
+    Share& share = lane.share;
+    share.first_word = 0;
+    share.end_word = words;
     if (by_words_) {
-      lane.from = row + 1;
-      lane.to = count;
-      // Borders fall on whole cache lines of the bitsets, 8 words, so that
-      // lanes never write to the same line.
-      if (index > 0) lane.first_word = border(index, words) / 8 * 8;
-      if (index + 1 < lanes) lane.end_word = border(index + 1, words) / 8 * 8;
+      share.from = row + 1;
+      share.to = count;
+      // Borders fall on whole cache lines of the bitsets, so that lanes
+      // never write to the same line.
+      if (index > 0) share.first_word = on_line(border(index, words));
+      if (index + 1 < lanes) share.end_word = on_line(border(index + 1, words));
     } else {
-      lane.from = row + 1 + border(index, count - row - 1);
-      lane.to = row + 1 + border(index + 1, count - row - 1);
+      share.from = row + 1 + border(index, count - row - 1);
+      share.to = row + 1 + border(index + 1, count - row - 1);
     }
   }
 }
 
-void LaneSchedule::show(Lane& lane, int32_t slot, int32_t best) {
-  const int32_t count = lane.shown_count.load(std::memory_order_relaxed);
-  lane.shown[count] = {slot, best};
-  lane.shown_count.store(count + 1, std::memory_order_release);
-}
-
 // Slots only grow, so each lane's entries are read once.
 int32_t LaneSchedule::shown_before(int index, int lanes, int32_t slot) {
-  Lane& lane = *lanes_[index];
+  Part& lane = *lanes_[index];
   int32_t best = INT32_MIN;
   for (int other = 0; other < lanes; ++other) {
     if (other == index) continue;
-    const Lane& them = *lanes_[other];
+    const Part& them = *lanes_[other];
     const int32_t count = them.shown_count.load(std::memory_order_acquire);
     int32_t& read = lane.read[other];
     while (read < count && them.shown[read].slot < slot) ++read;
@@ -77,8 +75,8 @@ int32_t LaneSchedule::shown_before(int index, int lanes, int32_t slot) {
 
 void LaneSchedule::balance(int lanes) {
   for (int lane = 1; lane < lanes; ++lane) {
-    Lane& left = *lanes_[lane - 1];
-    Lane& right = *lanes_[lane];
+    Part& left = *lanes_[lane - 1];
+    Part& right = *lanes_[lane];
     const double low = lane == 1 ? 0.0 : left.starts_at;
     const double high = lane + 1 == lanes ? 1.0 : lanes_[lane + 1]->starts_at;
     const double step = left.busy > right.busy ? -kBalanceStep : kBalanceStep;

@@ -8,7 +8,8 @@
 // scan then visits only the windows whose piece occurs at all.
 //
 // Searched items of up to 64 and 128 bytes are indexed by bit lookups, longer
-// ones by a suffix automaton with q-gram chains.
+// ones by a suffix automaton with q-gram chains: the searched length chooses
+// the lookup, which then serves the statistics and the scan of that pair.
 #pragma once
 
 #include <cstdint>
@@ -16,18 +17,14 @@
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
 #include "engine/descending_scan.h"
+#include "engine/longest_hit.h"
 #include "engine/matching_statistics.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
-
-// Single mode: the first hit of the scan, which is all that mode looks at.
-struct SingleHit {
-  int32_t length = 0;              // 0 when the scan finds nothing
-  const uint8_t* bytes = nullptr;  // its bytes, in one of the two items given
-};
 
 class PairScorer {
  public:
@@ -35,7 +32,9 @@ class PairScorer {
   // candidates, which repays completing its automaton for quick walks; a
   // single pair is scored without that step and its table.
   enum class Use { rows, single_pair };
-  PairScorer(const Settings& settings, const RecordStats& stats, Use use = Use::rows);
+  // Reads of the item rules whether items may hold blanks.
+  PairScorer(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+             Use use = Use::rows);
   PairScorer(const PairScorer&) = delete;
   PairScorer& operator=(const PairScorer&) = delete;
 
@@ -45,23 +44,25 @@ class PairScorer {
   int32_t score(ItemView reference, ItemView candidate, int32_t reference_stored,
                 int32_t candidate_stored, int32_t threshold);
 
-  // Single mode: the first hit the literal scan would make.
-  SingleHit single_hit(ItemView reference, ItemView candidate);
+  // Longest substrings: the first hit the literal scan would make.
+  LongestHit longest_hit(ItemView reference, ItemView candidate);
 
  private:
-  enum class Lookup { narrow, wide, automaton };
-  // Fills the statistics with the lookup that fits the searched item;
-  // returns the longest common substring.
-  int32_t statistics(const ArrangedPair& a);
+  // Calls visit(lookup) with the lookup that fits the pair's searched item.
+  template <class Visit>
+  int32_t with_lookup(const ArrangedPair& a, Visit&& visit);
+  // Fills the statistics with `lookup`; returns the start length of the scan.
+  template <class Lookup>
+  int32_t measure_statistics(const ArrangedPair& a, Lookup& lookup);
 
-  const Settings& settings_;
+  const Measure measure_;
+  const bool items_hold_blanks_;
   const RecordStats& stats_;
-  const int32_t minscan_;
+  const int32_t shortest_piece_;
   MatchingStatistics statistics_;
   NarrowBitLookup narrow_;
   WideBitLookup wide_;
   AutomatonLookup automaton_;
-  Lookup lookup_ = Lookup::narrow;
   DescendingScan scan_;
 };
 

@@ -20,19 +20,19 @@ std::vector<int32_t> PreparedRecords::by_candidate_length() const {
   return records;
 }
 
-PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& index,
-                                 int64_t window_bits_budget) {
+PreparedRecords::PreparedRecords(const ItemRules& items, const Measure& measure,
+                                 const RecordIndex& index, int64_t window_bits_budget) {
   const int32_t count = index.size();
   reference_at_.resize(count);
   candidate_at_.resize(count);
-  // Under -b no bound reads the signatures.
-  const bool signed_records = !settings.byte_difference;
+  // No bound reads the signatures of a byte difference.
+  const bool signed_records = !measure.byte_difference();
   if (signed_records) {
     counted_.resize(count);
     counts_.resize(count);
-    // Only single mode reads a candidate's own q-gram filter.
-    if (settings.longest_substrings) grams_.resize(count);
-    if (pieces_hold_grams(settings) && index.stats.stored_bytes <= window_bits_budget) {
+    // Only longest-substrings mode reads a candidate's own q-gram filter.
+    if (measure.longest_substrings()) grams_.resize(count);
+    if (pieces_hold_grams(measure) && index.stats.stored_bytes <= window_bits_budget) {
       window_bits_at_.resize(count);
       window_bits_.reserve(static_cast<size_t>(index.stats.stored_bytes));
     }
@@ -43,14 +43,14 @@ PreparedRecords::PreparedRecords(const Settings& settings, const RecordIndex& in
   std::vector<uint8_t> rewritten(kMaxRecordLength + 1);
   for (int32_t record = 0; record < count; ++record) {
     const uint8_t* item = index.item(record);
-    prepared.length = prepare_item(settings, working_start(settings, item), prepared.bytes.data());
+    prepared.length = prepare_item(items, working_start(items, item), prepared.bytes.data());
     candidate_at_[record] = store(prepared.bytes.data(), prepared.length);
-    if (signed_records) add_signature(settings, record);
+    if (signed_records) add_signature(measure, record);
 
     rewrite_control_bytes(item, rewritten.data());
     const ItemView candidate = this->candidate(record);
     prepared.length =
-        prepare_item(settings, working_start(settings, rewritten.data()), prepared.bytes.data());
+        prepare_item(items, working_start(items, rewritten.data()), prepared.bytes.data());
     const bool same = prepared.length == candidate.length &&
                       std::memcmp(prepared.bytes.data(), candidate.bytes, candidate.length) == 0;
     reference_at_[record] =
@@ -78,9 +78,9 @@ void PreparedRecords::find_twins(const RecordIndex& index) {
   }
 }
 
-void PreparedRecords::add_signature(const Settings& settings, int32_t record) {
+void PreparedRecords::add_signature(const Measure& measure, int32_t record) {
   const ItemView item = candidate(record);
-  const Signature signature = sign(settings, item);
+  const Signature signature = sign(measure, item);
   counted_[record] = signature.counted;
   counts_[record] = signature.counts;
   if (!grams_.empty()) grams_[record] = signature.grams;

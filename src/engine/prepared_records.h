@@ -8,8 +8,9 @@
 
 #include "engine/signature.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
@@ -17,7 +18,7 @@ class PreparedRecords {
  public:
   // The candidates' window bits are made while the input has at most
   // `window_bits_budget` bytes.
-  PreparedRecords(const Settings& settings, const RecordIndex& index,
+  PreparedRecords(const ItemRules& items, const Measure& measure, const RecordIndex& index,
                   int64_t window_bits_budget = kWindowBitsBudget);
 
   // A record as the reference of a row: its control bytes became spaces
@@ -34,11 +35,11 @@ class PreparedRecords {
   int32_t twin_class(int32_t record) const { return twin_class_[record]; }
   int32_t twin_classes() const { return twin_classes_; }
 
-  // The signatures of the candidates, which are not kept under -b.
+  // The signatures of the candidates, kept for the measures of pieces.
   // Bytes of the candidate that are not blank.
   int32_t counted(int32_t record) const { return counted_[record]; }
   const ByteCounts& counts(int32_t record) const { return counts_[record]; }
-  // The candidate's q-gram filter: kept in single mode only.
+  // The candidate's q-gram filter: kept for longest substrings only.
   const GramFilter& grams(int32_t record) const { return grams_[record]; }
   // Per q-gram window of the candidate: its window_filter_bit, or nullptr
   // when they were not made (they take two bytes per input byte).
@@ -54,7 +55,7 @@ class PreparedRecords {
   };
   ItemView view(Place p) const { return {arena_.data() + p.offset, p.length}; }
   Place store(const uint8_t* prepared, int32_t length);
-  void add_signature(const Settings& settings, int32_t record);
+  void add_signature(const Measure& measure, int32_t record);
   void find_twins(const RecordIndex& index);
 
   std::vector<uint8_t> arena_;  // every prepared item, each zero-ended

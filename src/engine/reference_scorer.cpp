@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/grams.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -18,31 +17,51 @@ int32_t store(std::string_view record, uint8_t* out) {
   return static_cast<int32_t>(length);
 }
 
+// A candidate as given, for the bounds: only the bytes it shares by value
+// with the reference take a pass over it of their own.
+class GivenCandidate {
+ public:
+  GivenCandidate(const Measure& measure, ItemView item, int32_t stored)
+      : measure_(measure), item_(item), stored_(stored) {}
+  int32_t length() const { return item_.length; }
+  int32_t stored() const { return stored_; }
+  int32_t most_matched() const { return item_.length; }
+  ByteCounts counts() const { return sign(measure_, item_).counts; }
+  Coverage coverage(const uint64_t* grams, bool runs) const {
+    return item_coverage(item_, grams, runs);
+  }
+
+ private:
+  const Measure& measure_;
+  const ItemView item_;
+  const int32_t stored_;
+};
+
 }  // namespace
 
-ReferenceScorer::ReferenceScorer(const Settings& settings, const RecordStats& stats,
-                                 std::string_view reference, PairScorer::Use use)
-    : settings_(settings), stats_(stats), pair_(settings, stats_, use) {
+ReferenceScorer::ReferenceScorer(const ItemRules& items, const Measure& measure,
+                                 const RecordStats& stats, std::string_view reference,
+                                 PairScorer::Use use)
+    : items_(items),
+      measure_(measure),
+      stats_(stats),
+      bounds_(measure, stats_),
+      pair_(items, measure, stats_, use) {
   // prepare_item's filter and fold, as a table.
-  bytewise_ = !settings.omit_in_use && !settings.phonetic_keys;
-  for (int b = 1; b < 256; ++b)
-    prepared_byte_[b] = prepared_byte(settings, static_cast<uint8_t>(b));
-  Sleni_ = store(reference, raw_.data());
+  bytewise_ = !items.omit_in_use && !items.phonetic_keys;
+  for (int b = 1; b < 256; ++b) prepared_byte_[b] = prepared_byte(items, static_cast<uint8_t>(b));
+  const int32_t reference_stored = store(reference, raw_.data());
   rewrite_control_bytes(raw_.data(), raw_.data());
-  const int32_t length =
-      prepare_item(settings, working_start(settings, raw_.data()), reference_.data());
-  reference_view_ = {reference_.data(), length};
-  signature_ = sign(settings, reference_view_);
-  const auto& bits = signature_.grams.bits;
-  std::copy(bits.begin(), bits.end(), reference_grams_.begin());
+  const int32_t length = prepare_item(items, working_start(items, raw_.data()), reference_.data());
+  bounds_.load_reference({reference_.data(), length}, reference_stored);
 }
 
 // The candidate as the scorer compares it: cut to the stored length, from
 // its working start, prepared.
 ItemView ReferenceScorer::prepare_candidate(std::string_view candidate) {
   store(candidate, raw_.data());
-  const uint8_t* text = working_start(settings_, raw_.data());
-  if (!bytewise_) return {candidate_.data(), prepare_item(settings_, text, candidate_.data())};
+  const uint8_t* text = working_start(items_, raw_.data());
+  if (!bytewise_) return {candidate_.data(), prepare_item(items_, text, candidate_.data())};
   // Every byte is written and the count moves past the kept ones only: a
   // test per byte would be mispredicted at every byte left out.
   int32_t length = 0;
@@ -59,37 +78,21 @@ int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
   const int32_t candidate_stored =
       static_cast<int32_t>(std::min<size_t>(candidate.size(), kMaxRecordLength));
   const ItemView item = prepare_candidate(candidate);
-  // Under -b the byte-difference measure decides, -a9999 or not.
-  if (settings_.byte_difference)
-    return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
-  if (settings_.longest_substrings) {
-    return single_score(stats_, pair_.single_hit(reference_view_, item).length);
+  const ItemView reference = bounds_.reference();
+  const int32_t reference_stored = bounds_.reference_stored();
+  switch (measure_.kind) {
+    case MeasureKind::byte_difference:
+      break;
+    case MeasureKind::longest_substrings:
+      return longest_substring_score(stats_, pair_.longest_hit(reference, item).length);
+    case MeasureKind::common_pieces:
+      // Common-piece scores are never negative: a lower cutoff bounds nothing.
+      if (cutoff >= 0 &&
+          bounds_.cannot_beat(GivenCandidate(measure_, item, candidate_stored), cutoff, nullptr))
+        return cutoff;
+      break;
   }
-  // Common-substring scores are never negative: a lower cutoff bounds nothing.
-  if (cutoff >= 0 && cannot_beat(item, candidate_stored, cutoff)) return cutoff;
-  return pair_.score(reference_view_, item, Sleni_, candidate_stored, cutoff);
-}
-
-// The row bounds' tests for one candidate: its length, then the bytes of
-// it that q-grams of the reference cover, or without q-grams the bytes the
-// two share by value.
-bool ReferenceScorer::cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff) {
-  const PairLengths lengths = pair_lengths(reference_view_.length, candidate.length);
-  const BeatingSum beating = beating_sum(settings_, stats_, cutoff, lengths.pattern_length,
-                                         lengths.searched_length, Sleni_, candidate_stored);
-  auto cannot = [&](Coverage c) {
-    return falls_short(settings_, c, lengths.searched_length, beating);
-  };
-  const int32_t most = std::min(signature_.counted, candidate.length);
-  if (cannot({most, most})) return true;
-  if (!pieces_hold_grams(settings_)) {
-    const int32_t shared = shared_bytes(signature_.counts, sign(settings_, candidate).counts);
-    return cannot({shared, shared});
-  }
-  Coverage c = item_coverage(candidate, reference_grams_.data(), settings_.length_divisor != 0);
-  c.covered = std::min(c.covered, most);
-  c.longest = std::min(c.longest, c.covered);
-  return cannot(c);
+  return pair_.score(reference, item, reference_stored, candidate_stored, cutoff);
 }
 
 }  // namespace vexaro

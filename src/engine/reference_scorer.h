@@ -2,10 +2,10 @@
 // One reference scored against many candidates that come as byte strings
 // rather than from a record index: the library's pair score, Scorer,
 // best_match and matches. The reference is prepared once, with the
-// signature the bounds read; each candidate is prepared into the scorer's
-// own buffers, passed over when the bound of its q-gram coverage shows that
-// it cannot beat the caller's cutoff, and otherwise scored by the fast pair
-// scorer with that cutoff. Nothing is allocated per candidate, except that
+// signature the candidate bounds read; each candidate is prepared into the
+// scorer's own buffers, passed over when a bound shows that it cannot beat
+// the caller's cutoff, and otherwise scored by the fast pair scorer with
+// that cutoff. Nothing is allocated per candidate, except that
 // the pair scorer grows its tables to the longest item it has met.
 #pragma once
 
@@ -13,22 +13,22 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/coverage.h"
+#include "engine/candidate_bounds.h"
 #include "engine/pair_scorer.h"
-#include "engine/signature.h"
 #include "records/record_index.h"
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
 class ReferenceScorer {
  public:
-  // `settings` must outlive the scorer; `stats` are copied. The reference
+  // The rules, the measure and the statistics are copied. The reference
   // is a record as given (only its first kMaxRecordLength bytes count) and
   // is scored as a row's reference is: its control bytes become spaces.
-  ReferenceScorer(const Settings& settings, const RecordStats& stats, std::string_view reference,
-                  PairScorer::Use use = PairScorer::Use::rows);
+  ReferenceScorer(const ItemRules& items, const Measure& measure, const RecordStats& stats,
+                  std::string_view reference, PairScorer::Use use = PairScorer::Use::rows);
   ReferenceScorer(const ReferenceScorer&) = delete;
   ReferenceScorer& operator=(const ReferenceScorer&) = delete;
 
@@ -40,16 +40,11 @@ class ReferenceScorer {
 
  private:
   ItemView prepare_candidate(std::string_view candidate);
-  bool cannot_beat(ItemView candidate, int32_t candidate_stored, int32_t cutoff);
 
-  const Settings& settings_;
+  const ItemRules items_;
+  const Measure measure_;
   const RecordStats stats_;
-  ItemView reference_view_{nullptr, 0};
-  int32_t Sleni_ = 0;
-  Signature signature_;
-  // The reference's q-gram filter and a clear word, which the candidate's
-  // windows holding a blank point into.
-  std::array<uint64_t, GramFilter::kBits / 64 + 1> reference_grams_{};
+  CandidateBounds bounds_;  // they view the prepared reference in reference_
   // Without an omit list or Metaphone keys, preparation maps each byte on
   // its own: per byte value what it becomes, 0 where it is left out.
   bool bytewise_ = false;

@@ -5,7 +5,7 @@
 
 namespace vexaro {
 
-Signature sign(const Settings& settings, ItemView item) {
+Signature sign(const Measure& measure, ItemView item) {
   Signature s;
   for (int32_t i = 0; i < item.length; ++i) {
     const uint8_t b = item.bytes[i];
@@ -13,7 +13,7 @@ Signature sign(const Settings& settings, ItemView item) {
     ++s.counts.histogram[b & 31];
     ++s.counted;
   }
-  if (!pieces_hold_grams(settings)) return s;
+  if (!pieces_hold_grams(measure)) return s;
   for_each_window(item, [&](int32_t start, bool clean) {
     if (!clean) return;
     const uint32_t bit = gram_bit(item.bytes + start);

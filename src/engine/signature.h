@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-#include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
@@ -29,6 +29,6 @@ struct Signature {
   int32_t counted = 0;  // bytes that are not blank
 };
 
-Signature sign(const Settings& settings, ItemView item);
+Signature sign(const Measure& measure, ItemView item);
 
 }  // namespace vexaro

@@ -41,8 +41,8 @@ int64_t line_differences(const uint8_t* a, const uint8_t* b, int32_t n) {
 SlotPrefixes::SlotPrefixes(const PreparedRecords& records, const RecordStats& stats,
                            const Slots& slots)
     : records_(records),
-      Minbyt_(stats.min_byte),
-      Maxbyt_(stats.max_byte),
+      min_byte_(stats.min_byte),
+      max_byte_(stats.max_byte),
       range_(int64_t{stats.max_byte} - stats.min_byte),
       lines_(slots.size()),
       items_(slots.size()) {
@@ -80,7 +80,7 @@ int32_t SlotPrefixes::score(int32_t j, int32_t best) const {
   const int64_t T = D + range_ * (searched_length - pattern_length), F = range_ * searched_length;
   if (best >= 0 && T > 0 && (F - T) * 1000 < (int64_t{best} + 1) * F) return best;
   if (pattern_length > kWidth) return exact_score(j);
-  return byte_difference_score(D, searched_length, pattern_length, Minbyt_, Maxbyt_);
+  return byte_difference_score(D, searched_length, pattern_length, min_byte_, max_byte_);
 }
 
 int32_t SlotPrefixes::exact_score(int32_t j) const {
@@ -88,7 +88,7 @@ int32_t SlotPrefixes::exact_score(int32_t j) const {
   const PairLengths lengths = pair_lengths(reference_.length, candidate.length);
   const int32_t pattern_length = lengths.pattern_length, searched_length = lengths.searched_length;
   return byte_difference_score(byte_differences(reference_.bytes, candidate.bytes, pattern_length),
-                               searched_length, pattern_length, Minbyt_, Maxbyt_);
+                               searched_length, pattern_length, min_byte_, max_byte_);
 }
 
 }  // namespace vexaro

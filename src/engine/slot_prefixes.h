@@ -43,7 +43,7 @@ class SlotPrefixes {
   int32_t exact_score(int32_t j) const;
 
   const PreparedRecords& records_;
-  const uint8_t Minbyt_, Maxbyt_;
+  const uint8_t min_byte_, max_byte_;
   const int64_t
       range_;  // max_byte - min_byte: a positive range makes a score fall as differences grow
   std::vector<Line> lines_;  // per slot

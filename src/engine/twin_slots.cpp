@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/twin_slots.h"
 
+#include "common/check.h"
+
 namespace vexaro {
 
 TwinSlots::TwinSlots(const PreparedRecords& records, const Slots& slots, GramIndex& grams)
@@ -18,7 +20,8 @@ void TwinSlots::retire(int32_t record, int32_t slot) {
   if (twin < 0) return;
   Members& members = members_[twin];
   const int32_t was = members.begin()->second;
-  members.erase({slot, record});
+  [[maybe_unused]] const size_t erased = members.erase({slot, record});
+  VEXARO_ASSERT(erased == 1);  // the reference stood in its slot
   follow_first(members, was);
 }
 
@@ -27,7 +30,8 @@ void TwinSlots::move(int32_t record, int32_t from, int32_t to) {
   if (twin < 0) return;
   Members& members = members_[twin];
   const int32_t was = members.begin()->second;
-  members.erase({from, record});
+  [[maybe_unused]] const size_t erased = members.erase({from, record});
+  VEXARO_ASSERT(erased == 1);  // the record stood where it moves from
   members.emplace(to, record);
   follow_first(members, was);
 }

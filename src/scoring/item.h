@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "records/settings.h"
+#include "scoring/item_rules.h"
 
 namespace vexaro {
 
@@ -29,7 +30,7 @@ ItemView blank_if_empty(ItemView item);
 
 // Where the compared text of an item begins: `skip_bytes` bytes in (clamped to the
 // item), then behind the first `start_byte` if there is one.
-const uint8_t* working_start(const Settings& settings, const uint8_t* item);
+const uint8_t* working_start(const ItemRules& rules, const uint8_t* item);
 
 // The reference item as written and scored: control bytes 1..31 become spaces.
 void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
@@ -37,13 +38,13 @@ void rewrite_control_bytes(const uint8_t* item, uint8_t* out);
 // What preparation makes of one byte before the omit list and Metaphone:
 // the byte, folded unless case counts, or 0 when it is outside the
 // operating range (which never holds 0).
-uint8_t prepared_byte(const Settings& settings, uint8_t b);
+uint8_t prepared_byte(const ItemRules& rules, uint8_t b);
 
 // Filters and folds the zero-ended `raw` item, blanks the omit list and, under
 // phonetic_keys, replaces it by its Metaphone key. Writes the zero-ended prepared item
 // to `out` (at most kMaxPrepared bytes and the zero end; callers give
 // kMaxPrepared + 3) and returns its length.
-int32_t prepare_item(const Settings& settings, const uint8_t* raw, uint8_t* out);
+int32_t prepare_item(const ItemRules& rules, const uint8_t* raw, uint8_t* out);
 
 // A prepared item with room of its own.
 struct PreparedItem {
@@ -51,6 +52,6 @@ struct PreparedItem {
   int32_t length = 0;
   ItemView view() const { return {bytes.data(), length}; }
 };
-PreparedItem prepared(const Settings& settings, const uint8_t* raw);
+PreparedItem prepared(const ItemRules& rules, const uint8_t* raw);
 
 }  // namespace vexaro

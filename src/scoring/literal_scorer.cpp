@@ -46,7 +46,7 @@ int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern,
 }
 
 LiteralScorer::LiteralScorer(const Settings& settings, const RecordStats& stats)
-    : settings_(settings), stats_(stats) {}
+    : items_(item_rules_of(settings)), measure_(measure_of(settings)), stats_(stats) {}
 
 void LiteralScorer::start_row() {
   longest_substring_[0] = '\0';
@@ -55,9 +55,8 @@ void LiteralScorer::start_row() {
 
 int32_t LiteralScorer::score(const uint8_t* reference, const uint8_t* candidate,
                              int32_t reference_stored, int32_t candidate_stored) {
-  if (reference != nullptr)
-    reference_length_ = prepare_item(settings_, reference, reference_.data());
-  int32_t pattern_length = prepare_item(settings_, candidate, candidate_.data());
+  if (reference != nullptr) reference_length_ = prepare_item(items_, reference, reference_.data());
+  int32_t pattern_length = prepare_item(items_, candidate, candidate_.data());
 
   // The scan blanks what it finds, so it works on a copy of the cached reference.
   std::memcpy(work_.data(), reference_.data(), reference_length_ + 1);
@@ -78,7 +77,7 @@ int32_t LiteralScorer::score(const uint8_t* reference, const uint8_t* candidate,
   blank_if_empty(searched, searched_length);
   blank_if_empty(pattern, pattern_length);
 
-  if (settings_.byte_difference)
+  if (measure_.byte_difference())
     return byte_difference_score(searched, pattern, searched_length, pattern_length,
                                  stats_.min_byte, stats_.max_byte);
   return common_substring_score(searched, pattern, searched_length, pattern_length,
@@ -89,11 +88,13 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
                                               int32_t searched_length, int32_t pattern_length,
                                               int32_t reference_stored, int32_t candidate_stored) {
   auto row_score = [this] {
-    return single_score(stats_, static_cast<int32_t>(std::strlen(longest_substring_.data())));
+    return longest_substring_score(stats_,
+                                   static_cast<int32_t>(std::strlen(longest_substring_.data())));
   };
-  const int32_t minscan = shortest_counted(settings_.shortest_piece);
+  const int32_t shortest_piece = measure_.shortest_piece;
   uint64_t match_sum = 0;
-  for (int32_t L = start_length(pattern_length, searched, pattern, minscan); L >= minscan; --L) {
+  for (int32_t L = start_length(pattern_length, searched, pattern, shortest_piece);
+       L >= shortest_piece; --L) {
     for (int32_t P = 0; P <= pattern_length - L; ++P) {
       const int32_t E = P + L;
       const uint8_t saved = pattern[E];
@@ -103,7 +104,7 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
           std::memchr(window, kBlank, L) == nullptr ? find_first(searched, window) : nullptr;
       if (hit != nullptr) {
         const int32_t H = static_cast<int32_t>(hit - searched);
-        if (settings_.longest_substrings) {
+        if (measure_.longest_substrings()) {
           // The first hit is the longest; only it can raise the row's record.
           if (L > longest_length_) {
             longest_length_ = L;
@@ -112,7 +113,7 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
           pattern[E] = saved;
           return row_score();
         }
-        match_sum += hit_increment(settings_, L, P, H, pattern_length, searched_length);
+        match_sum += hit_increment(measure_, L, P, H, pattern_length, searched_length);
         std::memset(searched + H, kBlank, L);
         std::memset(window, kBlank, L);
         P += L - 1;
@@ -120,9 +121,9 @@ int32_t LiteralScorer::common_substring_score(uint8_t* searched, uint8_t* patter
       pattern[E] = saved;
     }
   }
-  if (settings_.longest_substrings) return row_score();
-  return final_score(settings_, stats_, match_sum, pattern_length, searched_length,
-                     reference_stored, candidate_stored);
+  if (measure_.longest_substrings()) return row_score();
+  return final_score(measure_, stats_, match_sum, pattern_length, searched_length, reference_stored,
+                     candidate_stored);
 }
 
 }  // namespace vexaro

@@ -10,6 +10,8 @@
 #include "records/record_index.h"
 #include "records/settings.h"
 #include "scoring/item.h"
+#include "scoring/item_rules.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 
@@ -26,6 +28,7 @@ int32_t byte_difference_score(const uint8_t* searched, const uint8_t* pattern,
 
 class LiteralScorer {
  public:
+  // Reads the settings through the item rules and the measure made of them.
   LiteralScorer(const Settings& settings, const RecordStats& stats);
 
   // Scores `candidate` against `reference`; a null reference reuses the one
@@ -45,7 +48,8 @@ class LiteralScorer {
                                  int32_t pattern_length, int32_t reference_stored,
                                  int32_t candidate_stored);
 
-  const Settings& settings_;
+  const ItemRules items_;
+  const Measure measure_;
   const RecordStats& stats_;
   std::array<uint8_t, kMaxPrepared + 1> reference_{};  // the prepared reference, kept between calls
   int32_t reference_length_ = 0;

@@ -5,6 +5,7 @@
 
 #include "scoring/item.h"
 #include "scoring/literal_scorer.h"
+#include "scoring/measure.h"
 
 namespace vexaro {
 namespace {
@@ -12,7 +13,10 @@ namespace {
 class LiteralSearch : public RowSearch {
  public:
   LiteralSearch(const Settings& settings, const RecordIndex& index)
-      : settings_(settings), index_(index), scorer_(settings, index.stats) {}
+      : items_(item_rules_of(settings)),
+        longest_substrings_(measure_of(settings).longest_substrings()),
+        index_(index),
+        scorer_(settings, index.stats) {}
 
   void begin_row(Slots& slots, int32_t row) override {
     slots_ = &slots;
@@ -22,23 +26,24 @@ class LiteralSearch : public RowSearch {
   // The reference is scored as it is written: its control bytes are spaces.
   RowResult finish_row() override {
     Slots& slots = *slots_;
-    if (settings_.longest_substrings) scorer_.start_row();
+    if (longest_substrings_) scorer_.start_row();
     rewrite_control_bytes(index_.item(slots[row_]), st1_.data());
-    const uint8_t* reference = working_start(settings_, st1_.data());
+    const uint8_t* reference = working_start(items_, st1_.data());
     const int32_t reference_stored = index_.stored_lengths[slots[row_]];
     const int32_t best = apply_row(slots, row_, [&](int32_t j, int32_t record) {
-      const uint8_t* candidate = working_start(settings_, index_.item(record));
+      const uint8_t* candidate = working_start(items_, index_.item(record));
       return scorer_.score(j == row_ + 1 ? reference : nullptr, candidate, reference_stored,
                            index_.stored_lengths[record]);
     });
-    return {best, settings_.longest_substrings ? std::string_view(scorer_.longest_substring())
-                                               : std::string_view()};
+    return {best, longest_substrings_ ? std::string_view(scorer_.longest_substring())
+                                      : std::string_view()};
   }
 
   void abandon_row() override {}
 
  private:
-  const Settings& settings_;
+  const ItemRules items_;
+  const bool longest_substrings_;
   const RecordIndex& index_;
   LiteralScorer scorer_;
   std::array<uint8_t, kMaxRecordLength + 1> st1_{};

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/check.h"
+
 namespace vexaro {
 
 // The output order: slot s holds record slots[s].
@@ -22,7 +24,9 @@ struct RowResult {
 };
 
 // Engines differ in speed only: for the same records and settings every
-// engine leaves the same slots and finds the same results.
+// engine leaves the same slots and finds the same results. Rows are searched
+// one by one from row 0, whose slots hold the records in record order;
+// between rows only the engine moves the slots.
 class RowSearch {
  public:
   virtual ~RowSearch() = default;
@@ -43,6 +47,7 @@ class RowSearch {
 // row's best score, -1 when none beat -1.
 template <class ScoreFn>
 int32_t apply_row(Slots& slots, int32_t row, ScoreFn&& score_of) {
+  VEXARO_ASSERT(row >= 0 && row < static_cast<int32_t>(slots.size()));
   int32_t best = -1;
   for (int32_t j = row + 1; j < static_cast<int32_t>(slots.size()); ++j) {
     int32_t value = score_of(j, slots[j]);

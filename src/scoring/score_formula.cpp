@@ -1,16 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "scoring/score_formula.h"
 
+#include "common/check.h"
 #include "scoring/item.h"
 
 namespace vexaro {
 
-int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_sum,
+int32_t final_score(const Measure& m, const RecordStats& stats, uint64_t match_sum,
                     int32_t pattern_length, int32_t searched_length, int32_t reference_stored,
                     int32_t candidate_stored) {
+  VEXARO_ASSERT(pattern_length >= 1 && searched_length >= pattern_length);
   int64_t S = static_cast<int64_t>(match_sum * 1000);
   // Without records there is no mean length to correlate with; leave S as it is.
-  if (s.length_correlation && stats.twice_mean_length > 0) {
+  if (m.length_correlation && stats.twice_mean_length > 0) {
     S = (static_cast<int64_t>(reference_stored) + candidate_stored) * S / stats.twice_mean_length;
   }
   return static_cast<int32_t>(S / (pattern_length + searched_length));
@@ -21,7 +23,7 @@ int32_t final_score(const Settings& s, const RecordStats& stats, uint64_t match_
 // threshold is a quotient rounded up. It is found in 128-bit arithmetic, where no product wraps: a
 // threshold no match sum can beat (a caller's cutoff may be any int32_t) gives "none" instead of a
 // search past every real sum.
-uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats, int32_t threshold,
+uint64_t least_correlated_sum_beating(const RecordStats& stats, int32_t threshold,
                                       int32_t pattern_length, int32_t searched_length,
                                       int32_t reference_stored, int32_t candidate_stored) {
   using Wide = unsigned __int128;
@@ -41,7 +43,7 @@ uint64_t least_correlated_sum_beating(const Settings&, const RecordStats& stats,
   return sum > kMostSum ? UINT64_MAX : static_cast<uint64_t>(sum);
 }
 
-int32_t single_score(const RecordStats& stats, int32_t longest) {
+int32_t longest_substring_score(const RecordStats& stats, int32_t longest) {
   if (stats.record_count == 0) return 0;
   const int64_t mean = static_cast<int64_t>(stats.stored_bytes) / stats.record_count;
   if (mean == 0) return 0;
