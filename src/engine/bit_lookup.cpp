@@ -54,11 +54,11 @@ void BitLookup<Mask>::load(ItemView searched) {
     return;
   for (int32_t h = 0; h < item_length_; ++h) occurs_[item_[h]] = 0;
   // A word at a time: a variable shift of a 128-bit mask costs several.
-  const int32_t low = std::min(searched.length, 64);
-  for (int32_t h = 0; h < low; ++h) occurs_[searched.bytes[h]] |= Mask{uint64_t{1} << h};
+  const int32_t low = std::min(searched.length, kWordBits);
+  for (int32_t h = 0; h < low; ++h) occurs_[searched.bytes[h]] |= Mask{mask_of_bit(h)};
   if constexpr (sizeof(Mask) > sizeof(uint64_t)) {
-    for (int32_t h = 64; h < searched.length; ++h)
-      occurs_[searched.bytes[h]] |= Mask{uint64_t{1} << (h - 64)} << 64;
+    for (int32_t h = kWordBits; h < searched.length; ++h)
+      occurs_[searched.bytes[h]] |= Mask{mask_of_bit(h)} << kWordBits;
   }
   std::memcpy(item_.data(), searched.bytes, searched.length);
   item_length_ = searched.length;

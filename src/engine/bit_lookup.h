@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/bits.h"
 #include "engine/arranged_pair.h"
 #include "engine/matching_statistics.h"
 #include "engine/window_lookup.h"
@@ -67,15 +68,12 @@ inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32
   }
   const Mask starts = windows_[window_at_[P] + L] & ~spread;
   if (starts == 0) return {-1, L};
-  const uint64_t low = static_cast<uint64_t>(starts);
-  if (low != 0) return {__builtin_ctzll(low), L};
-  return {64 + __builtin_ctzll(static_cast<uint64_t>(static_cast<unsigned __int128>(starts) >> 64)),
-          L};
+  return {trailing_zeros(starts), L};
 }
 
 template <class Mask>
 inline void BitLookup<Mask>::blank(int32_t H, int32_t L) {
-  blanked_ |= (L == kLongestItem ? ~Mask{0} : (Mask{1} << L) - 1) << H;
+  blanked_ |= low_bits<Mask>(L) << H;
 }
 
 using NarrowBitLookup = BitLookup<uint64_t>;

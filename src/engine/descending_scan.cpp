@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/bits.h"
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
-#include "engine/bits.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -44,7 +44,7 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
     for (const int32_t P : taken_) {
       const int32_t last = run_last_[P], end = run_end_[P];
       // A hit of this length took the run's first start: the rest waits on.
-      if (((alive_[P >> 6] >> (P & 63)) & 1) == 0) {
+      if (!test_bit(alive_.data(), P)) {
         if (const int32_t next = first_set_bit(alive_.data(), P + 1, last + 1); next >= 0)
           wait(next, last, end);
         continue;
@@ -96,11 +96,10 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
 }
 
 int32_t DescendingScan::next_length(int32_t below) const {
-  for (int32_t w = below >> 6; w >= 0; --w) {
+  for (int32_t w = word_of_bit(below); w >= 0; --w) {
     uint64_t bits = short_ ? short_waiting_.lengths[w] : first_.lengths[w] | later_.lengths[w];
-    if (w == below >> 6)
-      bits &= (below & 63) == 63 ? ~uint64_t{0} : (uint64_t{2} << (below & 63)) - 1;
-    if (bits != 0) return w * 64 + 63 - __builtin_clzll(bits);
+    if (w == word_of_bit(below)) bits &= bits_through(below);
+    if (bits != 0) return w * kWordBits + highest_bit(bits);
   }
   return 0;
 }

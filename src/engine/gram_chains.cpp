@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/bits.h"
+#include "engine/byte_runs.h"
 #include "engine/grams.h"
 
 namespace vexaro {

@@ -18,16 +18,15 @@ namespace {
 
 // Bitsets of frequent grams are kept whole; the rest are spread per row.
 constexpr size_t kDenseBudget = size_t{16} << 20;
-// Bitsets are padded to whole cache lines; words are counted in vector
-// pairs, and threads share the counting in whole lines.
-constexpr int kLineWords = 8;
+// Words are counted in vector pairs; bitsets are padded to whole cache
+// lines (kLineWords), and threads share the counting in whole lines.
 constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
 // The bitset words of `ranks` ranks, padded to whole cache lines.
 size_t padded_words_of(int32_t ranks) {
-  const size_t words = (static_cast<size_t>(ranks) + 63) / 64;
+  const size_t words = words_for(static_cast<size_t>(ranks));
   return (words + kLineWords - 1) / kLineWords * kLineWords;
 }
 
@@ -85,7 +84,7 @@ std::vector<uint32_t> GramIndex::count_holders(RankGrams& grams) const {
 // Grams held by more ranks than a bitset has words are cheaper kept whole,
 // the most held first, within a budget.
 void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
-  const int32_t words = (count_ + 63) / 64;
+  const int32_t words = words_for(count_);
   const size_t padded_words = padded_words_of(count_);
   std::vector<int32_t> by_holders(ids_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
@@ -117,7 +116,7 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
     for (uint32_t key : grams.of(rank)) {
       const int32_t id = ids_.find(key);
       if (dense_at_[id] >= 0) {
-        dense_[dense_at_[id] * padded_words + rank / 64] |= uint64_t{1} << (rank % 64);
+        set_bit(&dense_[dense_at_[id] * padded_words], rank);
       } else {
         postings_[fill[id]++] = static_cast<Rank>(rank);
       }
@@ -128,17 +127,17 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
 // Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.
 void GramIndex::lay_out(int32_t ranks) {
   ranks_ = ranks;
-  words_ = (ranks + 63) / 64;
+  words_ = words_for(ranks);
   const size_t padded_words = padded_words_of(ranks);
   live_.assign(padded_words, 0);
   listed_.assign(padded_words, 0);
   word_shortest_.assign(words_, 0);
   word_longest_read_.assign(words_, 0);
   for (int32_t rank = 0; rank < ranks; ++rank) {
-    const int32_t record = record_at_[rank], word = rank / 64;
-    live_[word] |= uint64_t{1} << (rank % 64);
-    if (!muted_[record]) listed_[word] |= uint64_t{1} << (rank % 64);
-    if (rank % 64 == 0) word_shortest_[word] = length_[record];
+    const int32_t record = record_at_[rank], word = word_of_bit(rank);
+    set_bit(live_.data(), rank);
+    if (!muted_[record]) set_bit(listed_.data(), rank);
+    if (place_of_bit(rank) == 0) word_shortest_[word] = length_[record];
     word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
   }
   for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
@@ -156,7 +155,7 @@ void GramIndex::compact() {
   int32_t ranks = 0;
   for (int32_t rank = 0; rank < ranks_; ++rank) {
     const int32_t record = record_at_[rank];
-    if (((live_[rank / 64] >> (rank % 64)) & 1) == 0) {
+    if (!test_bit(live_.data(), rank)) {
       rank_of_[record] = -1;
       continue;
     }
@@ -194,11 +193,12 @@ void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ra
     size_t out_word = 0;
     uint64_t building = 0;
     for (size_t w = 0; w < old_padded; ++w) {
-      for (uint64_t bits = in[w] & live_[w]; bits != 0; bits &= bits - 1) {
-        const int32_t rank = renumbered[w * 64 + __builtin_ctzll(bits)];
-        for (; out_word < static_cast<size_t>(rank / 64); building = 0) out[out_word++] = building;
-        building |= uint64_t{1} << (rank % 64);
-      }
+      for_each_bit(in[w] & live_[w], [&](int place) {
+        const int32_t rank = renumbered[w * kWordBits + place];
+        for (; out_word < static_cast<size_t>(word_of_bit(rank)); building = 0)
+          out[out_word++] = building;
+        building |= mask_of_bit(rank);
+      });
     }
     for (; out_word < new_padded; building = 0) out[out_word++] = building;
   }
@@ -207,17 +207,20 @@ void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ra
 
 void GramIndex::retire(int32_t record) {
   const int32_t rank = rank_of_[record];
-  live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
-  listed_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
+  clear_bit(live_.data(), rank);
+  clear_bit(listed_.data(), rank);
   if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
 }
 
 void GramIndex::mute(int32_t record, bool muted) {
   muted_[record] = muted;
   const int32_t rank = rank_of_[record];
-  if (rank < 0 || ((live_[rank / 64] >> (rank % 64)) & 1) == 0) return;
-  const uint64_t bit = uint64_t{1} << (rank % 64);
-  listed_[rank / 64] = muted ? listed_[rank / 64] & ~bit : listed_[rank / 64] | bit;
+  if (rank < 0 || !test_bit(live_.data(), rank)) return;
+  if (muted) {
+    clear_bit(listed_.data(), rank);
+  } else {
+    set_bit(listed_.data(), rank);
+  }
 }
 
 // Sets or clears the bits of the ranks from first_rank to end_rank that
@@ -232,9 +235,9 @@ void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
     uint64_t* bits = &scratch_[s * padded_words];
     for (const Rank* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank; ++p) {
       if (set) {
-        bits[*p / 64] |= uint64_t{1} << (*p % 64);
+        set_bit(bits, *p);
       } else {
-        bits[*p / 64] = 0;
+        bits[word_of_bit(*p)] = 0;
       }
     }
   }
@@ -292,7 +295,7 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
   constexpr int q = kGram;
   first_word = first_word / kPairWords * kPairWords;
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
-  spread_rare(first_word * 64, end_word * 64, true);
+  spread_rare(first_word * kWordBits, end_word * kWordBits, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
     Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
     for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
@@ -345,25 +348,25 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
       for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
     }
   }
-  spread_rare(first_word * 64, end_word * 64, false);
+  spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }
 
 int32_t GramIndex::covered(int32_t record) const {
   const int32_t rank = rank_of_[record];
-  const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
+  const uint64_t* planes = &planes_[static_cast<size_t>(word_of_bit(rank)) * kPlanes];
   int32_t count = 0;
 #ifdef __SSE2__
   // Two planes at a time: the rank's bit moved to the top, where a sign
   // mask reads it.
   static_assert(kPlanes % 2 == 0);
-  const __m128i up = _mm_cvtsi32_si128(63 - rank % 64);
+  const __m128i up = _mm_cvtsi32_si128(kPlaceMask - place_of_bit(rank));
   for (int k = 0; k < kPlanes; k += 2) {
     const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
     count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
   }
 #else
   for (int k = 0; k < kPlanes; ++k)
-    count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
+    count |= static_cast<int32_t>(test_bit(planes + k, place_of_bit(rank))) << k;
 #endif
   return count;
 }

@@ -16,9 +16,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <vector>
 
+#include "common/bits.h"
 #include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
 #include "records/record_index.h"
@@ -26,21 +26,6 @@
 namespace vexaro {
 
 class RankGrams;
-
-// Allocates on cache-line borders, so that threads counting neighbouring
-// ranges of bitset words never write to the same line.
-template <class T>
-struct LineAligned {
-  using value_type = T;
-  static constexpr std::align_val_t kLine{64};
-  LineAligned() = default;
-  template <class U>
-  LineAligned(const LineAligned<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kLine)); }
-  void deallocate(T* p, size_t) { ::operator delete(p, kLine); }
-  bool operator==(const LineAligned&) const = default;
-};
-using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
 
 class GramIndex {
  public:
@@ -77,14 +62,12 @@ class GramIndex {
       uint64_t bits = listed_[word];
       if (bits == 0) continue;
       bits &= reaching(word, need(word));
-      for (; bits != 0; bits &= bits - 1) {
-        visit(place_at_[word * 64 + __builtin_ctzll(bits)]);
-      }
+      for_each_bit(bits, [&](int place) { visit(place_at_[word * kWordBits + place]); });
     }
   }
 
   // The bitset word of a live record.
-  int32_t word_of(int32_t record) const { return rank_of_[record] / 64; }
+  int32_t word_of(int32_t record) const { return word_of_bit(rank_of_[record]); }
 
   // What bounds the candidates of a bitset word: the shortest prepared
   // item among them and the longest record as read.

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/bits.h"
+
 namespace vexaro {
 namespace {
 
@@ -86,12 +88,11 @@ inline void LaneSearch::list(Lane& lane, int32_t first, int32_t best) {
       lane.first_word, lane.end_word,
       [&](int32_t word) { return bounds_.least_coverage(word, best); },
       [&](int32_t j) {
-        if (j >= first && j < end) lane.listed[j >> 6] |= uint64_t{1} << (j & 63);
+        if (j >= first && j < end) set_bit(lane.listed.data(), j);
       });
-  for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
-    for (uint64_t bits = lane.listed[w]; bits != 0; bits &= bits - 1) {
-      lane.block.push_back(w * 64 + __builtin_ctzll(bits));
-    }
+  if (first >= end) return;
+  for (int32_t w = word_of_bit(first); w <= word_of_bit(end - 1); ++w) {
+    for_each_bit(lane.listed[w], [&](int place) { lane.block.push_back(w * kWordBits + place); });
     lane.listed[w] = 0;
   }
 }

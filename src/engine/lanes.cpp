@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/bits.h"
+
 namespace vexaro {
 namespace {
 
@@ -18,7 +20,7 @@ LaneSchedule::LaneSchedule(const Settings& settings, const RecordStats& stats, i
   for (int t = 0; t < lanes; ++t) {
     auto lane = std::make_unique<Lane>();
     lane->scorer = std::make_unique<PairScorer>(settings, stats);
-    lane->listed.assign(records / 64 + 1, 0);
+    lane->listed.assign(words_for(records), 0);
     lane->shown.resize(records);
     lane->read.resize(lanes);
     lane->twin_seen.assign(twin_classes, 0);
@@ -43,10 +45,10 @@ void LaneSchedule::share_out(int32_t row, int32_t count, int lanes, int32_t word
     if (by_words_) {
       lane.from = row + 1;
       lane.to = count;
-      // Borders fall on whole cache lines of the bitsets, 8 words, so that
-      // lanes never write to the same line.
-      if (index > 0) lane.first_word = border(index, words) / 8 * 8;
-      if (index + 1 < lanes) lane.end_word = border(index + 1, words) / 8 * 8;
+      // Borders fall on whole cache lines of the bitsets, so that lanes
+      // never write to the same line.
+      if (index > 0) lane.first_word = border(index, words) / kLineWords * kLineWords;
+      if (index + 1 < lanes) lane.end_word = border(index + 1, words) / kLineWords * kLineWords;
     } else {
       lane.from = row + 1 + border(index, count - row - 1);
       lane.to = row + 1 + border(index + 1, count - row - 1);

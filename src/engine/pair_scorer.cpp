@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "engine/bits.h"
+#include "engine/byte_runs.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {

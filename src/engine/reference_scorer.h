@@ -49,7 +49,7 @@ class ReferenceScorer {
   Signature signature_;
   // The reference's q-gram filter and a clear word, which the candidate's
   // windows holding a blank point into.
-  std::array<uint64_t, GramFilter::kBits / 64 + 1> reference_grams_{};
+  std::array<uint64_t, GramFilter::kWords + 1> reference_grams_{};
   // Without an omit list or Metaphone keys, preparation maps each byte on
   // its own: per byte value what it becomes, 0 where it is left out.
   bool bytewise_ = false;

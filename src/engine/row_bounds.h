@@ -50,7 +50,7 @@ class RowBounds {
   Signature reference_signature_;
   // The reference's q-gram filter and a clear word, which the windows
   // holding a blank point into.
-  std::array<uint64_t, GramFilter::kBits / 64 + 1> reference_grams_{};
+  std::array<uint64_t, GramFilter::kWords + 1> reference_grams_{};
   std::vector<int32_t> window_bits_;  // single mode: per q-gram start its filter bit, -1 if blank
   int32_t Sleni_ = 0;
 };

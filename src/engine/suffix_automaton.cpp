@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/bits.h"
+#include "engine/byte_runs.h"
 
 namespace vexaro {
 
