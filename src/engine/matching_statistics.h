@@ -14,10 +14,6 @@
 
 namespace vexaro {
 
-// Room for any prepared item, with slack for reads a word past its end.
-inline constexpr int kItemRoom = kMaxPrepared + 8;
-inline constexpr int kItemWords = words_for(kItemRoom);
-
 struct MatchingStatistics {
   // Longest occurring piece from each start: made by the bit lookups, and
   // from end_len when asked (ensure_starts).

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/byte_runs.h"
+#include "engine/matching_statistics.h"
 
 namespace vexaro {
 
