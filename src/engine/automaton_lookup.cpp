@@ -6,6 +6,7 @@
 
 #include "engine/byte_runs.h"
 #include "engine/grams.h"
+#include "engine/matching_statistics.h"
 
 namespace vexaro {
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/matching_statistics.h"
+
 namespace vexaro {
 
 template <class Mask>

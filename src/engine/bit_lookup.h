@@ -15,7 +15,6 @@
 
 #include "common/bits.h"
 #include "engine/arranged_pair.h"
-#include "engine/matching_statistics.h"
 #include "engine/window_lookup.h"
 
 namespace vexaro {
@@ -78,5 +77,6 @@ inline void BitLookup<Mask>::blank(int32_t H, int32_t L) {
 
 using NarrowBitLookup = BitLookup<uint64_t>;
 using WideBitLookup = BitLookup<unsigned __int128>;
+static_assert(WindowLookup<NarrowBitLookup> && WindowLookup<WideBitLookup>);
 
 }  // namespace vexaro

@@ -7,6 +7,7 @@
 #include "common/bits.h"
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
+#include "engine/matching_statistics.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -18,7 +19,7 @@ DescendingScan::DescendingScan(const Settings& settings, const RecordStats& stat
   merged_.reserve(kItemRoom);
 }
 
-template <class Lookup>
+template <WindowLookup Lookup>
 int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup,
                               int32_t start, int32_t reference_stored, int32_t candidate_stored,
                               int32_t threshold) {

@@ -26,7 +26,7 @@
 
 #include "common/bits.h"
 #include "engine/arranged_pair.h"
-#include "engine/matching_statistics.h"
+#include "engine/window_lookup.h"
 #include "records/record_index.h"
 #include "records/settings.h"
 
@@ -37,8 +37,9 @@ class DescendingScan {
   DescendingScan(const Settings& settings, const RecordStats& stats);
 
   // The literal scan's score when it is above `threshold`; otherwise some
-  // value not above it. `lookup` knows the searched item (see window_lookup.h).
-  template <class Lookup>
+  // value not above it. `lookup` knows the searched item. Made for the
+  // lookups of bit_lookup.h and automaton_lookup.h.
+  template <WindowLookup Lookup>
   int32_t score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup, int32_t start,
                 int32_t reference_stored, int32_t candidate_stored, int32_t threshold);
 
