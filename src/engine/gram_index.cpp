@@ -2,13 +2,7 @@
 #include "engine/gram_index.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <numeric>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "engine/grams.h"
 #include "engine/rank_grams.h"
@@ -18,9 +12,6 @@ namespace {
 
 // Bitsets of frequent grams are kept whole; the rest are spread per row.
 constexpr size_t kDenseBudget = size_t{16} << 20;
-// Words are counted in vector pairs; bitsets are padded to whole cache
-// lines (kLineWords), and threads share the counting in whole lines.
-constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
@@ -28,22 +19,6 @@ constexpr int32_t kFewestToCompact = 1024;
 size_t padded_words_of(int32_t ranks) {
   const size_t words = words_for(static_cast<size_t>(ranks));
   return (words + kLineWords - 1) / kLineWords * kLineWords;
-}
-
-// Two bitset words, counted together in one vector register.
-using Pair = uint64_t __attribute__((vector_size(16)));
-
-Pair load_pair(const uint64_t* words) {
-  Pair pair;
-  std::memcpy(&pair, words, sizeof pair);
-  return pair;
-}
-
-// A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
-void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
-  const Pair u = a ^ b;
-  carry = (a & b) | (u & c);
-  sum = u ^ c;
 }
 
 }  // namespace
@@ -144,7 +119,7 @@ void GramIndex::lay_out(int32_t ranks) {
   scratch_ids_.clear();
   scratch_.clear();
   zero_.assign(padded_words, 0);
-  planes_.assign(padded_words * kPlanes, 0);
+  counter_.assign(padded_words);
 }
 
 // Renumbers the live records only, so that rows count and list over them
@@ -286,105 +261,36 @@ void GramIndex::prepare_row(ItemView reference) {
   bytes_ = static_cast<int32_t>(window_sets_.size()) - (kGram - 1);
 }
 
-// Column counts, 128 ranks at a time: eight inputs at a time go through a
-// tree of full adders into the ones, twos and fours, whose eights carry on
-// into the higher planes.
-// Each window's bitset is read once: the windows over the last byte are
-// kept for the next.
+// Counted a pair of words at a time, the input of each reference byte
+// being the union of the windows over it. Each window's bitset is read
+// once: the windows over the last byte are kept for the next.
 void GramIndex::count_words(int32_t first_word, int32_t end_word) {
   constexpr int q = kGram;
+  using Pair = BitSlicedCounter::Pair;
+  constexpr int kPairWords = BitSlicedCounter::kPairWords;
   first_word = first_word / kPairWords * kPairWords;
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
   spread_rare(first_word * kWordBits, end_word * kWordBits, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
     Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
-    for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
+    for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(window_sets_[k] + word);
     const uint64_t* const* next_window = window_sets_.data() + q - 1;
-    auto input = [&] {
-      const Pair last = load_pair(*next_window++ + word);
+    counter_.count_pair(word, bytes_, [&] {
+      const Pair last = BitSlicedCounter::load_pair(*next_window++ + word);
       Pair x = last;
       for (int k = 0; k < q - 1; ++k) x |= recent[k];
       for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
       recent[q - 2] = last;
       return x;
-    };
-    Pair ones{}, twos{}, fours{};
-    Pair high[kPlanes - 3] = {};
-    auto carry_up = [&](Pair carry) {
-      for (int k = 0; k < kPlanes - 3; ++k) {
-        const Pair next = high[k] & carry;
-        high[k] ^= carry;
-        carry = next;
-      }
-    };
-    int32_t b = 0;
-    for (; b + 8 <= bytes_; b += 8) {
-      Pair twos_a, twos_b, fours_a, fours_b, eights;
-      Pair x[8];
-      for (Pair& each : x) each = input();
-      add3(twos_a, ones, ones, x[0], x[1]);
-      add3(twos_b, ones, ones, x[2], x[3]);
-      add3(fours_a, twos, twos, twos_a, twos_b);
-      add3(twos_a, ones, ones, x[4], x[5]);
-      add3(twos_b, ones, ones, x[6], x[7]);
-      add3(fours_b, twos, twos, twos_a, twos_b);
-      add3(eights, fours, fours, fours_a, fours_b);
-      carry_up(eights);
-    }
-    for (; b < bytes_; ++b) {
-      Pair x = input();
-      for (Pair* plane : {&ones, &twos, &fours}) {
-        const Pair next = *plane & x;
-        *plane ^= x;
-        x = next;
-      }
-      carry_up(x);
-    }
-    for (int i = 0; i < 2; ++i) {
-      uint64_t* planes = &planes_[static_cast<size_t>(word + i) * kPlanes];
-      planes[0] = ones[i];
-      planes[1] = twos[i];
-      planes[2] = fours[i];
-      for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
-    }
+    });
   }
   spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }
 
-int32_t GramIndex::covered(int32_t record) const {
-  const int32_t rank = rank_of_[record];
-  const uint64_t* planes = &planes_[static_cast<size_t>(word_of_bit(rank)) * kPlanes];
-  int32_t count = 0;
-#ifdef __SSE2__
-  // Two planes at a time: the rank's bit moved to the top, where a sign
-  // mask reads it.
-  static_assert(kPlanes % 2 == 0);
-  const __m128i up = _mm_cvtsi32_si128(kPlaceMask - place_of_bit(rank));
-  for (int k = 0; k < kPlanes; k += 2) {
-    const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
-    count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
-  }
-#else
-  for (int k = 0; k < kPlanes; ++k)
-    count |= static_cast<int32_t>(test_bit(planes + k, place_of_bit(rank))) << k;
-#endif
-  return count;
-}
+int32_t GramIndex::covered(int32_t record) const { return counter_.count(rank_of_[record]); }
 
 uint64_t GramIndex::reaching(int32_t word, int32_t need) const {
-  if (need <= 0) return ~uint64_t{0};
-  if (need >= (1 << kPlanes)) return 0;
-  const uint64_t* planes = &planes_[static_cast<size_t>(word) * kPlanes];
-  uint64_t above = 0, equal = ~uint64_t{0};
-  for (int k = kPlanes - 1; k >= 0; --k) {
-    if ((need >> k) & 1) {
-      equal &= planes[k];
-    } else {
-      above |= equal & planes[k];
-      equal &= ~planes[k];
-    }
-  }
-  return above | equal;
+  return counter_.reaching(word, need);
 }
 
 }  // namespace vexaro

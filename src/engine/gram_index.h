@@ -10,7 +10,7 @@
 // 64 ranks of one bitset word have nearly the same length and so nearly the
 // same count to reach. Per row, each reference byte gives the bitset of the
 // ranks holding some q-gram over it, and these bitsets are summed column by
-// column into bit-sliced counters.
+// column by a bit-sliced counter (bit_sliced_counter.h).
 #pragma once
 
 #include <algorithm>
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/bits.h"
+#include "engine/bit_sliced_counter.h"
 #include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
 #include "records/record_index.h"
@@ -75,7 +76,6 @@ class GramIndex {
   int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
 
  private:
-  static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
@@ -115,7 +115,7 @@ class GramIndex {
   std::vector<int32_t> window_ids_;
   std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
   int32_t bytes_ = 0;
-  Bitsets planes_;  // per word: kPlanes bit-sliced count planes
+  BitSlicedCounter counter_;  // per rank: the reference bytes its q-grams cover
 };
 
 }  // namespace vexaro
