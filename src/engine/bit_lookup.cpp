@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/check.h"
 #include "engine/matching_statistics.h"
 
 namespace vexaro {
@@ -19,6 +20,7 @@ template <class Mask>
 int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& stats) {
   const int32_t pattern_length = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
+  VEXARO_ASSERT(pattern_length <= a.searched.length && a.searched.length <= kLongestItem);
   load(a.searched);
   // Made when first needed: a scorer that meets only long items never does.
   if (!windows_) windows_.reset(new Mask[kLongestItem * (kLongestItem + 1) / 2]);

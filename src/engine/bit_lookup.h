@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "common/bits.h"
+#include "common/check.h"
 #include "engine/arranged_pair.h"
 #include "engine/window_lookup.h"
 
@@ -49,6 +50,8 @@ class BitLookup {
 // Inline, with blank: the scan asks for every window it tries.
 template <class Mask>
 inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L) {
+  VEXARO_ASSERT(P >= 0 && L >= minscan_ && P + L <= a.pattern.length);
+  VEXARO_ASSERT(a.searched.length <= kLongestItem);
   // Made at the first length asked, the longest that will be.
   if (window_at_[P] == kUnmade) {
     window_at_[P] = windows_used_ - minscan_;
@@ -72,6 +75,7 @@ inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32
 
 template <class Mask>
 inline void BitLookup<Mask>::blank(int32_t H, int32_t L) {
+  VEXARO_ASSERT(H >= 0 && L >= 1 && H + L <= kLongestItem);
   blanked_ |= low_bits<Mask>(L) << H;
 }
 

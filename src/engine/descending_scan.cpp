@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "common/bits.h"
+#include "common/check.h"
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
 #include "engine/matching_statistics.h"
@@ -24,6 +25,8 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
                               int32_t start, int32_t reference_stored, int32_t candidate_stored,
                               int32_t threshold) {
   const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
+  VEXARO_ASSERT(1 <= pattern_length && pattern_length <= searched_length);
+  VEXARO_ASSERT(searched_length <= kMaxPrepared && 0 <= start && start <= pattern_length);
   auto score_of = [&](uint64_t sum) {
     return final_score(settings_, stats_, sum, pattern_length, searched_length, reference_stored,
                        candidate_stored);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "common/check.h"
 #include "engine/grams.h"
 #include "engine/rank_grams.h"
 
@@ -182,6 +183,7 @@ void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ra
 
 void GramIndex::retire(int32_t record) {
   const int32_t rank = rank_of_[record];
+  VEXARO_ASSERT(rank >= 0 && test_bit(live_.data(), rank));
   clear_bit(live_.data(), rank);
   clear_bit(listed_.data(), rank);
   if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
@@ -265,6 +267,7 @@ void GramIndex::prepare_row(ItemView reference) {
 // being the union of the windows over it. Each window's bitset is read
 // once: the windows over the last byte are kept for the next.
 void GramIndex::count_words(int32_t first_word, int32_t end_word) {
+  VEXARO_ASSERT(0 <= first_word && first_word <= end_word && end_word <= words_);
   constexpr int q = kGram;
   using Pair = BitSlicedCounter::Pair;
   constexpr int kPairWords = BitSlicedCounter::kPairWords;
@@ -287,7 +290,10 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
   spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }
 
-int32_t GramIndex::covered(int32_t record) const { return counter_.count(rank_of_[record]); }
+int32_t GramIndex::covered(int32_t record) const {
+  VEXARO_ASSERT(rank_of_[record] >= 0);
+  return counter_.count(rank_of_[record]);
+}
 
 uint64_t GramIndex::reaching(int32_t word, int32_t need) const {
   return counter_.reaching(word, need);

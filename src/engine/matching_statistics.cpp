@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/bits.h"
+#include "common/check.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -51,6 +52,7 @@ void MatchingStatistics::measure_blank_free(ItemView pattern, bool may_hold_blan
 }
 
 void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) const {
+  VEXARO_ASSERT(pattern_length >= 1 && pattern_length <= kMaxPrepared);
   if (has_blank) {
     nonzero_bits(blank_free.data(), pattern_length, bits);
     return;
@@ -67,6 +69,7 @@ void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) cons
 // Branch-free: pieces change length unpredictably.
 void MatchingStatistics::ensure_starts(int32_t pattern_length) {
   if (starts_made) return;
+  VEXARO_ASSERT(pattern_length >= 1 && pattern_length <= kMaxPrepared);
   starts_made = true;
   int32_t* last_end = start_len.data();
   std::fill_n(last_end, pattern_length + 1, -1);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/bits.h"
+#include "common/check.h"
 #include "engine/grams.h"
 #include "engine/prepared_records.h"
 
@@ -33,6 +34,7 @@ class KeyBits {
   KeyBits& operator=(const KeyBits&) = delete;
 
   bool test_and_set(uint32_t key) {
+    VEXARO_ASSERT(word_of_bit(key) < words_);
     const bool was = test_bit(bits_, key);
     set_bit(bits_, key);
     set_bit(summary_.data(), word_of_bit(key) / kBlock);

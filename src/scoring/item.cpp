@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/check.h"
 #include "scoring/phonetic.h"
 
 namespace vexaro {
@@ -66,6 +67,7 @@ int32_t prepare_item(const Settings& s, const uint8_t* raw, uint8_t* out) {
     length = static_cast<int32_t>(std::strlen(work.data()));
     std::memcpy(out, work.data(), length + 1);
   }
+  VEXARO_ASSERT(length <= kMaxPrepared);
   return length;
 }
 
