@@ -90,7 +90,7 @@ TEST(PrepareItem, FiltersFoldsOmitsAndEncodes) {
   };
   for (const auto& c : cases) {
     const Settings s = make_settings(c.options);
-    std::array<uint8_t, kMaxPrepared + 3> out{};
+    std::array<uint8_t, kPreparedRoom> out{};
     EXPECT_EQ(prepare_item(item_rules_of(s), bytes(c.raw), out.data()),
               static_cast<int32_t>(c.prepared.size()));
     EXPECT_EQ(reinterpret_cast<const char*>(out.data()), c.prepared) << c.raw;

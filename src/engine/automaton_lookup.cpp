@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/bits.h"
+#include "common/check.h"
+#include "engine/byte_runs.h"
 #include "engine/grams.h"
+#include "engine/matching_statistics.h"
 
 namespace vexaro {
 
@@ -31,11 +33,15 @@ void AutomatonLookup::start_scan(const ArrangedPair& a) {
 }
 
 WindowFound AutomatonLookup::find(const ArrangedPair& a, int32_t P, int32_t L) {
+  VEXARO_ASSERT(P >= 0 && L >= 1 && P + L <= a.pattern.length);
   if (L < kGram) return {short_window(a, P, L), L};
   return chained(a, P, L);
 }
 
-void AutomatonLookup::blank(int32_t H, int32_t L) { std::memset(searched_.data() + H, kBlank, L); }
+void AutomatonLookup::blank(int32_t H, int32_t L) {
+  VEXARO_ASSERT(H >= 0 && L >= 1 && H + L <= kMaxPrepared);
+  std::memset(searched_.data() + H, kBlank, L);
+}
 
 // A window as long as a q-gram. Its first occurrence in the unblanked item
 // is the leftmost if blanking has not touched it; so is the place a miss at

@@ -16,7 +16,6 @@
 
 #include "engine/arranged_pair.h"
 #include "engine/gram_chains.h"
-#include "engine/matching_statistics.h"
 #include "engine/suffix_automaton.h"
 #include "engine/window_lookup.h"
 
@@ -54,5 +53,6 @@ class AutomatonLookup {
   // that still occurred, and where it first stood (-1 if none).
   std::array<Piece, kItemRoom> missed_;
 };
+static_assert(WindowLookup<AutomatonLookup>);
 
 }  // namespace vexaro

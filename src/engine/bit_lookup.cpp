@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/check.h"
+#include "engine/matching_statistics.h"
+
 namespace vexaro {
 
 template <class Mask>
@@ -17,6 +20,7 @@ template <class Mask>
 int32_t BitLookup<Mask>::statistics(const ArrangedPair& a, MatchingStatistics& stats) {
   const int32_t pattern_length = a.pattern.length;
   const uint8_t* pattern = a.pattern.bytes;
+  VEXARO_ASSERT(pattern_length <= a.searched.length && a.searched.length <= kLongestItem);
   load(a.searched);
   // Made when first needed: a scorer that meets only long items never does.
   if (!windows_) windows_.reset(new Mask[kLongestItem * (kLongestItem + 1) / 2]);
@@ -54,11 +58,11 @@ void BitLookup<Mask>::load(ItemView searched) {
     return;
   for (int32_t h = 0; h < item_length_; ++h) occurs_[item_[h]] = 0;
   // A word at a time: a variable shift of a 128-bit mask costs several.
-  const int32_t low = std::min(searched.length, 64);
-  for (int32_t h = 0; h < low; ++h) occurs_[searched.bytes[h]] |= Mask{uint64_t{1} << h};
+  const int32_t low = std::min(searched.length, kWordBits);
+  for (int32_t h = 0; h < low; ++h) occurs_[searched.bytes[h]] |= Mask{mask_of_bit(h)};
   if constexpr (sizeof(Mask) > sizeof(uint64_t)) {
-    for (int32_t h = 64; h < searched.length; ++h)
-      occurs_[searched.bytes[h]] |= Mask{uint64_t{1} << (h - 64)} << 64;
+    for (int32_t h = kWordBits; h < searched.length; ++h)
+      occurs_[searched.bytes[h]] |= Mask{mask_of_bit(h)} << kWordBits;
   }
   std::memcpy(item_.data(), searched.bytes, searched.length);
   item_length_ = searched.length;

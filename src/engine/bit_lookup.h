@@ -13,8 +13,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/bits.h"
+#include "common/check.h"
 #include "engine/arranged_pair.h"
-#include "engine/matching_statistics.h"
 #include "engine/window_lookup.h"
 
 namespace vexaro {
@@ -49,6 +50,8 @@ class BitLookup {
 // Inline, with blank: the scan asks for every window it tries.
 template <class Mask>
 inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L) {
+  VEXARO_ASSERT(P >= 0 && L >= minscan_ && P + L <= a.pattern.length);
+  VEXARO_ASSERT(a.searched.length <= kLongestItem);
   // Made at the first length asked, the longest that will be.
   if (window_at_[P] == kUnmade) {
     window_at_[P] = windows_used_ - minscan_;
@@ -67,18 +70,17 @@ inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32
   }
   const Mask starts = windows_[window_at_[P] + L] & ~spread;
   if (starts == 0) return {-1, L};
-  const uint64_t low = static_cast<uint64_t>(starts);
-  if (low != 0) return {__builtin_ctzll(low), L};
-  return {64 + __builtin_ctzll(static_cast<uint64_t>(static_cast<unsigned __int128>(starts) >> 64)),
-          L};
+  return {trailing_zeros(starts), L};
 }
 
 template <class Mask>
 inline void BitLookup<Mask>::blank(int32_t H, int32_t L) {
-  blanked_ |= (L == kLongestItem ? ~Mask{0} : (Mask{1} << L) - 1) << H;
+  VEXARO_ASSERT(H >= 0 && L >= 1 && H + L <= kLongestItem);
+  blanked_ |= low_bits<Mask>(L) << H;
 }
 
 using NarrowBitLookup = BitLookup<uint64_t>;
 using WideBitLookup = BitLookup<unsigned __int128>;
+static_assert(WindowLookup<NarrowBitLookup> && WindowLookup<WideBitLookup>);
 
 }  // namespace vexaro

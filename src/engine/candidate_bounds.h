@@ -87,7 +87,7 @@ class CandidateBounds {
   int32_t counted_ = 0;  // reference bytes that are not blank
   // The reference's q-gram filter and a clear word, which the candidate's
   // windows holding a blank point into.
-  std::array<uint64_t, GramFilter::kBits / 64 + 1> grams_{};
+  std::array<uint64_t, GramFilter::kWords + 1> grams_{};
   // Longest substrings: per q-gram window of the reference its filter bit, -1 if blank.
   std::vector<int32_t> window_bits_;
 };

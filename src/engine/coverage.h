@@ -8,7 +8,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/bits.h"
+#include "common/bits.h"
+#include "engine/byte_runs.h"
 #include "engine/grams.h"
 #include "engine/signature.h"
 #include "scoring/score_formula.h"
@@ -48,29 +49,29 @@ inline Coverage coverage_of_windows(BitAt&& bit_at, int32_t length, const uint64
   const int32_t windows = std::max(length - kGram + 1, 0);
   Coverage c{0, 0};
   uint64_t held_before = 0;
-  for (int32_t base = 0, run = 0; base < windows + kGram - 1; base += 64) {
-    const int32_t count = std::clamp(windows - base, 0, 64);
+  for (int32_t base = 0, run = 0; base < windows + kGram - 1; base += kWordBits) {
+    const int32_t count = std::clamp(windows - base, 0, kWordBits);
     uint64_t held = 0;
     for (int32_t i = 0; i < count; ++i) {
       const uint16_t bit = bit_at(base + i);
-      held |= ((grams[bit >> 6] >> (bit & 63)) & 1) << i;
+      held |= uint64_t{test_bit(grams, bit)} << i;
     }
     uint64_t covered = held;
-    for (int32_t k = 1; k < kGram; ++k) covered |= held << k | held_before >> (64 - k);
+    for (int32_t k = 1; k < kGram; ++k) covered |= held << k | held_before >> (kWordBits - k);
     held_before = held;
-    c.covered += __builtin_popcountll(covered);
+    c.covered += count_ones(covered);
     if (!runs) continue;
     // The run from the blocks before goes on through the low ones; the high
     // ones go on into the next block.
     const uint64_t gaps = ~covered;
     if (gaps == 0) {
-      run += 64;
+      run += kWordBits;
     } else {
-      c.longest = std::max(c.longest, run + __builtin_ctzll(gaps));
+      c.longest = std::max(c.longest, run + trailing_zeros(gaps));
       int32_t inner = 0;
       for (uint64_t ones = covered; ones != 0; ones &= ones << 1) ++inner;
       c.longest = std::max(c.longest, inner);
-      run = __builtin_clzll(gaps);
+      run = leading_zeros(gaps);
     }
     c.longest = std::max(c.longest, run);
   }

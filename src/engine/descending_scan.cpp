@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <iterator>
 
+#include "common/bits.h"
+#include "common/check.h"
 #include "engine/automaton_lookup.h"
 #include "engine/bit_lookup.h"
-#include "engine/bits.h"
+#include "engine/matching_statistics.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
@@ -18,11 +20,13 @@ DescendingScan::DescendingScan(const Measure& measure, const RecordStats& stats)
   merged_.reserve(kItemRoom);
 }
 
-template <class Lookup>
+template <WindowLookup Lookup>
 int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup,
                               int32_t start, int32_t reference_stored, int32_t candidate_stored,
                               int32_t threshold) {
   const int32_t pattern_length = a.pattern.length, searched_length = a.searched.length;
+  VEXARO_ASSERT(1 <= pattern_length && pattern_length <= searched_length);
+  VEXARO_ASSERT(searched_length <= kMaxPrepared && 0 <= start && start <= pattern_length);
   auto score_of = [&](uint64_t sum) {
     return final_score(measure_, stats_, sum, pattern_length, searched_length, reference_stored,
                        candidate_stored);
@@ -44,7 +48,7 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
     for (const int32_t P : taken_) {
       const int32_t last = run_last_[P], end = run_end_[P];
       // A hit of this length took the run's first start: the rest waits on.
-      if (((alive_[P >> 6] >> (P & 63)) & 1) == 0) {
+      if (!test_bit(alive_.data(), P)) {
         if (const int32_t next = first_set_bit(alive_.data(), P + 1, last + 1); next >= 0)
           wait(next, last, end);
         continue;
@@ -96,11 +100,10 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
 }
 
 int32_t DescendingScan::next_length(int32_t below) const {
-  for (int32_t w = below >> 6; w >= 0; --w) {
+  for (int32_t w = word_of_bit(below); w >= 0; --w) {
     uint64_t bits = short_ ? short_waiting_.lengths[w] : first_.lengths[w] | later_.lengths[w];
-    if (w == below >> 6)
-      bits &= (below & 63) == 63 ? ~uint64_t{0} : (uint64_t{2} << (below & 63)) - 1;
-    if (bits != 0) return w * 64 + 63 - __builtin_clzll(bits);
+    if (w == word_of_bit(below)) bits &= bits_through(below);
+    if (bits != 0) return w * kWordBits + highest_bit(bits);
   }
   return 0;
 }

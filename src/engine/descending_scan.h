@@ -24,8 +24,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/bits.h"
 #include "engine/arranged_pair.h"
-#include "engine/matching_statistics.h"
+#include "engine/window_lookup.h"
 #include "records/record_index.h"
 #include "scoring/measure.h"
 
@@ -36,8 +37,9 @@ class DescendingScan {
   DescendingScan(const Measure& measure, const RecordStats& stats);
 
   // The literal scan's score when it is above `threshold`; otherwise some
-  // value not above it. `lookup` knows the searched item (see window_lookup.h).
-  template <class Lookup>
+  // value not above it. `lookup` knows the searched item. Made for the
+  // lookups of bit_lookup.h and automaton_lookup.h.
+  template <WindowLookup Lookup>
   int32_t score(const ArrangedPair& a, MatchingStatistics& stats, Lookup& lookup, int32_t start,
                 int32_t reference_stored, int32_t candidate_stored, int32_t threshold);
 
@@ -57,23 +59,23 @@ class DescendingScan {
   struct Waiting;
   void enter(int32_t first, int32_t last, int32_t end, Waiting& list);
 
-  static constexpr int kLengthWords = kItemWords;
   // Runs waiting, by length: lists linked through their first starts, a
   // length's list valid while its bit is set.
   struct Waiting {
+    static constexpr int kLengthWords = kItemWords;
     std::array<int32_t, kItemRoom> head, next;
     std::array<uint64_t, kLengthWords> lengths;
     void clear() { lengths.fill(0); }
-    bool has(int32_t L) const { return ((lengths[L >> 6] >> (L & 63)) & 1) != 0; }
+    bool has(int32_t L) const { return test_bit(lengths.data(), L); }
     void push(int32_t L, int32_t P) {
       next[P] = has(L) ? head[L] : -1;
       head[L] = P;
-      lengths[L >> 6] |= uint64_t{1} << (L & 63);
+      set_bit(lengths.data(), L);
     }
     // Appends the starts waiting at L, the last pushed first, and empties L.
     void take(int32_t L, std::vector<int32_t>& into) {
       for (int32_t P = head[L]; P >= 0; P = next[P]) into.push_back(P);
-      lengths[L >> 6] &= ~(uint64_t{1} << (L & 63));
+      clear_bit(lengths.data(), L);
     }
   };
 
@@ -82,27 +84,23 @@ class DescendingScan {
   // lengths are few.
   struct ShortWaiting {
     static constexpr int kStarts = 128;
-    std::array<std::array<uint64_t, 2>, kStarts + 1> starts{};  // per length
-    std::array<uint64_t, 3> lengths{};
+    static constexpr int kStartWords = words_for(kStarts);
+    static constexpr int kLengthWords = words_for(kStarts + 1);           // lengths 0 to kStarts
+    std::array<std::array<uint64_t, kStartWords>, kStarts + 1> starts{};  // per length
+    std::array<uint64_t, kLengthWords> lengths{};
     // Empties what a scan that stopped early left.
     void clear() {
-      for (int w = 0; w < 3; ++w) {
-        for (uint64_t bits = lengths[w]; bits != 0; bits &= bits - 1)
-          starts[w * 64 + __builtin_ctzll(bits)] = {0, 0};
-        lengths[w] = 0;
-      }
+      for_each_bit(lengths.data(), kLengthWords, [&](int32_t L) { starts[L] = {}; });
+      lengths = {};
     }
     void push(int32_t L, int32_t P) {
-      starts[L][P >> 6] |= uint64_t{1} << (P & 63);
-      lengths[L >> 6] |= uint64_t{1} << (L & 63);
+      set_bit(starts[L].data(), P);
+      set_bit(lengths.data(), L);
     }
     void take(int32_t L, std::vector<int32_t>& into) {
-      for (int w = 0; w < 2; ++w) {
-        for (uint64_t bits = starts[L][w]; bits != 0; bits &= bits - 1)
-          into.push_back(w * 64 + __builtin_ctzll(bits));
-      }
-      starts[L] = {0, 0};
-      lengths[L >> 6] &= ~(uint64_t{1} << (L & 63));
+      for_each_bit(starts[L].data(), kStartWords, [&](int32_t P) { into.push_back(P); });
+      starts[L] = {};
+      clear_bit(lengths.data(), L);
     }
   };
 

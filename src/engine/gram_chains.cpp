@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/bits.h"
+#include "common/check.h"
+#include "engine/byte_runs.h"
 #include "engine/grams.h"
 
 namespace vexaro {
@@ -23,6 +24,7 @@ void GramChains::build(ItemView item) {
 // places would otherwise make most of the walk once long hits are found.
 Piece GramChains::longest_piece(int32_t from, const uint8_t* text, int32_t length,
                                 const uint8_t* window, int32_t L) {
+  VEXARO_ASSERT(L >= 1 && length <= kMaxPrepared);
   Piece best;
   for (int32_t h = from, before = -1; h >= 0 && best.length < L;) {
     const int32_t after = next_[h];

@@ -11,7 +11,6 @@
 
 #include "engine/gram_table.h"
 #include "engine/grams.h"
-#include "engine/matching_statistics.h"
 #include "scoring/item.h"
 
 namespace vexaro {

@@ -2,14 +2,9 @@
 #include "engine/gram_index.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <numeric>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
+#include "common/check.h"
 #include "engine/grams.h"
 #include "engine/rank_grams.h"
 
@@ -18,33 +13,13 @@ namespace {
 
 // Bitsets of frequent grams are kept whole; the rest are spread per row.
 constexpr size_t kDenseBudget = size_t{16} << 20;
-// Bitsets are padded to whole cache lines; words are counted in vector
-// pairs, and threads share the counting in whole lines.
-constexpr int kLineWords = GramIndex::kLineWords;
-constexpr int kPairWords = 2;
 // Fewer ranks than this are not worth renumbering.
 constexpr int32_t kFewestToCompact = 1024;
 
 // The bitset words of `ranks` ranks, padded to whole cache lines.
 size_t padded_words_of(int32_t ranks) {
-  const size_t words = (static_cast<size_t>(ranks) + 63) / 64;
+  const size_t words = words_for(static_cast<size_t>(ranks));
   return (words + kLineWords - 1) / kLineWords * kLineWords;
-}
-
-// Two bitset words, counted together in one vector register.
-using Pair = uint64_t __attribute__((vector_size(16)));
-
-Pair load_pair(const uint64_t* words) {
-  Pair pair;
-  std::memcpy(&pair, words, sizeof pair);
-  return pair;
-}
-
-// A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
-void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
-  const Pair u = a ^ b;
-  carry = (a & b) | (u & c);
-  sum = u ^ c;
 }
 
 }  // namespace
@@ -85,7 +60,7 @@ std::vector<uint32_t> GramIndex::count_holders(RankGrams& grams) const {
 // Grams held by more ranks than a bitset has words are cheaper kept whole,
 // the most held first, within a budget.
 void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
-  const int32_t words = (count_ + 63) / 64;
+  const int32_t words = words_for(count_);
   const size_t padded_words = padded_words_of(count_);
   std::vector<int32_t> by_holders(ids_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
@@ -117,7 +92,7 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
     for (uint32_t key : grams.of(rank)) {
       const int32_t id = ids_.find(key);
       if (dense_at_[id] >= 0) {
-        dense_[dense_at_[id] * padded_words + rank / 64] |= uint64_t{1} << (rank % 64);
+        set_bit(&dense_[dense_at_[id] * padded_words], rank);
       } else {
         postings_[fill[id]++] = static_cast<Rank>(rank);
       }
@@ -128,24 +103,24 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
 // Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.
 void GramIndex::lay_out(int32_t ranks) {
   ranks_ = ranks;
-  words_ = (ranks + 63) / 64;
+  words_ = words_for(ranks);
   const size_t padded_words = padded_words_of(ranks);
   live_.assign(padded_words, 0);
   listed_.assign(padded_words, 0);
   word_shortest_.assign(words_, 0);
   word_longest_read_.assign(words_, 0);
   for (int32_t rank = 0; rank < ranks; ++rank) {
-    const int32_t record = record_at_[rank], word = rank / 64;
-    live_[word] |= uint64_t{1} << (rank % 64);
-    if (!muted_[record]) listed_[word] |= uint64_t{1} << (rank % 64);
-    if (rank % 64 == 0) word_shortest_[word] = length_[record];
+    const int32_t record = record_at_[rank], word = word_of_bit(rank);
+    set_bit(live_.data(), rank);
+    if (!muted_[record]) set_bit(listed_.data(), rank);
+    if (place_of_bit(rank) == 0) word_shortest_[word] = length_[record];
     word_longest_read_[word] = std::max(word_longest_read_[word], read_length_[record]);
   }
   for (int32_t id : scratch_ids_) scratch_slot_[id] = -1;
   scratch_ids_.clear();
   scratch_.clear();
   zero_.assign(padded_words, 0);
-  planes_.assign(padded_words * kPlanes, 0);
+  counter_.assign(padded_words);
 }
 
 // Renumbers the live records only, so that rows count and list over them
@@ -156,7 +131,7 @@ void GramIndex::compact() {
   int32_t ranks = 0;
   for (int32_t rank = 0; rank < ranks_; ++rank) {
     const int32_t record = record_at_[rank];
-    if (((live_[rank / 64] >> (rank % 64)) & 1) == 0) {
+    if (!test_bit(live_.data(), rank)) {
       rank_of_[record] = -1;
       continue;
     }
@@ -194,11 +169,12 @@ void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ra
     size_t out_word = 0;
     uint64_t building = 0;
     for (size_t w = 0; w < old_padded; ++w) {
-      for (uint64_t bits = in[w] & live_[w]; bits != 0; bits &= bits - 1) {
-        const int32_t rank = renumbered[w * 64 + __builtin_ctzll(bits)];
-        for (; out_word < static_cast<size_t>(rank / 64); building = 0) out[out_word++] = building;
-        building |= uint64_t{1} << (rank % 64);
-      }
+      for_each_bit(in[w] & live_[w], [&](int place) {
+        const int32_t rank = renumbered[w * kWordBits + place];
+        for (; out_word < static_cast<size_t>(word_of_bit(rank)); building = 0)
+          out[out_word++] = building;
+        building |= mask_of_bit(rank);
+      });
     }
     for (; out_word < new_padded; building = 0) out[out_word++] = building;
   }
@@ -207,17 +183,21 @@ void GramIndex::squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ra
 
 void GramIndex::retire(int32_t record) {
   const int32_t rank = rank_of_[record];
-  live_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
-  listed_[rank / 64] &= ~(uint64_t{1} << (rank % 64));
+  VEXARO_ASSERT(rank >= 0 && test_bit(live_.data(), rank));
+  clear_bit(live_.data(), rank);
+  clear_bit(listed_.data(), rank);
   if (--live_count_ * 2 < ranks_ && ranks_ >= kFewestToCompact) compact();
 }
 
 void GramIndex::mute(int32_t record, bool muted) {
   muted_[record] = muted;
   const int32_t rank = rank_of_[record];
-  if (rank < 0 || ((live_[rank / 64] >> (rank % 64)) & 1) == 0) return;
-  const uint64_t bit = uint64_t{1} << (rank % 64);
-  listed_[rank / 64] = muted ? listed_[rank / 64] & ~bit : listed_[rank / 64] | bit;
+  if (rank < 0 || !test_bit(live_.data(), rank)) return;
+  if (muted) {
+    clear_bit(listed_.data(), rank);
+  } else {
+    set_bit(listed_.data(), rank);
+  }
 }
 
 // Sets or clears the bits of the ranks from first_rank to end_rank that
@@ -232,9 +212,9 @@ void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
     uint64_t* bits = &scratch_[s * padded_words];
     for (const Rank* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank; ++p) {
       if (set) {
-        bits[*p / 64] |= uint64_t{1} << (*p % 64);
+        set_bit(bits, *p);
       } else {
-        bits[*p / 64] = 0;
+        bits[word_of_bit(*p)] = 0;
       }
     }
   }
@@ -283,105 +263,40 @@ void GramIndex::prepare_row(ItemView reference) {
   bytes_ = static_cast<int32_t>(window_sets_.size()) - (kGram - 1);
 }
 
-// Column counts, 128 ranks at a time: eight inputs at a time go through a
-// tree of full adders into the ones, twos and fours, whose eights carry on
-// into the higher planes.
-// Each window's bitset is read once: the windows over the last byte are
-// kept for the next.
+// Counted a pair of words at a time, the input of each reference byte
+// being the union of the windows over it. Each window's bitset is read
+// once: the windows over the last byte are kept for the next.
 void GramIndex::count_words(int32_t first_word, int32_t end_word) {
+  VEXARO_ASSERT(0 <= first_word && first_word <= end_word && end_word <= words_);
   constexpr int q = kGram;
+  using Pair = BitSlicedCounter::Pair;
+  constexpr int kPairWords = BitSlicedCounter::kPairWords;
   first_word = first_word / kPairWords * kPairWords;
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
-  spread_rare(first_word * 64, end_word * 64, true);
+  spread_rare(first_word * kWordBits, end_word * kWordBits, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
     Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
-    for (int k = 0; k < q - 1; ++k) recent[k] = load_pair(window_sets_[k] + word);
+    for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(window_sets_[k] + word);
     const uint64_t* const* next_window = window_sets_.data() + q - 1;
-    auto input = [&] {
-      const Pair last = load_pair(*next_window++ + word);
+    counter_.count_pair(word, bytes_, [&] {
+      const Pair last = BitSlicedCounter::load_pair(*next_window++ + word);
       Pair x = last;
       for (int k = 0; k < q - 1; ++k) x |= recent[k];
       for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
       recent[q - 2] = last;
       return x;
-    };
-    Pair ones{}, twos{}, fours{};
-    Pair high[kPlanes - 3] = {};
-    auto carry_up = [&](Pair carry) {
-      for (int k = 0; k < kPlanes - 3; ++k) {
-        const Pair next = high[k] & carry;
-        high[k] ^= carry;
-        carry = next;
-      }
-    };
-    int32_t b = 0;
-    for (; b + 8 <= bytes_; b += 8) {
-      Pair twos_a, twos_b, fours_a, fours_b, eights;
-      Pair x[8];
-      for (Pair& each : x) each = input();
-      add3(twos_a, ones, ones, x[0], x[1]);
-      add3(twos_b, ones, ones, x[2], x[3]);
-      add3(fours_a, twos, twos, twos_a, twos_b);
-      add3(twos_a, ones, ones, x[4], x[5]);
-      add3(twos_b, ones, ones, x[6], x[7]);
-      add3(fours_b, twos, twos, twos_a, twos_b);
-      add3(eights, fours, fours, fours_a, fours_b);
-      carry_up(eights);
-    }
-    for (; b < bytes_; ++b) {
-      Pair x = input();
-      for (Pair* plane : {&ones, &twos, &fours}) {
-        const Pair next = *plane & x;
-        *plane ^= x;
-        x = next;
-      }
-      carry_up(x);
-    }
-    for (int i = 0; i < 2; ++i) {
-      uint64_t* planes = &planes_[static_cast<size_t>(word + i) * kPlanes];
-      planes[0] = ones[i];
-      planes[1] = twos[i];
-      planes[2] = fours[i];
-      for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
-    }
+    });
   }
-  spread_rare(first_word * 64, end_word * 64, false);
+  spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }
 
 int32_t GramIndex::covered(int32_t record) const {
-  const int32_t rank = rank_of_[record];
-  const uint64_t* planes = &planes_[static_cast<size_t>(rank / 64) * kPlanes];
-  int32_t count = 0;
-#ifdef __SSE2__
-  // Two planes at a time: the rank's bit moved to the top, where a sign
-  // mask reads it.
-  static_assert(kPlanes % 2 == 0);
-  const __m128i up = _mm_cvtsi32_si128(63 - rank % 64);
-  for (int k = 0; k < kPlanes; k += 2) {
-    const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
-    count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
-  }
-#else
-  for (int k = 0; k < kPlanes; ++k)
-    count |= static_cast<int32_t>((planes[k] >> (rank % 64)) & 1) << k;
-#endif
-  return count;
+  VEXARO_ASSERT(rank_of_[record] >= 0);
+  return counter_.count(rank_of_[record]);
 }
 
 uint64_t GramIndex::reaching(int32_t word, int32_t need) const {
-  if (need <= 0) return ~uint64_t{0};
-  if (need >= (1 << kPlanes)) return 0;
-  const uint64_t* planes = &planes_[static_cast<size_t>(word) * kPlanes];
-  uint64_t above = 0, equal = ~uint64_t{0};
-  for (int k = kPlanes - 1; k >= 0; --k) {
-    if ((need >> k) & 1) {
-      equal &= planes[k];
-    } else {
-      above |= equal & planes[k];
-      equal &= ~planes[k];
-    }
-  }
-  return above | equal;
+  return counter_.reaching(word, need);
 }
 
 }  // namespace vexaro

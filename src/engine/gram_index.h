@@ -10,15 +10,16 @@
 // 64 ranks of one bitset word have nearly the same length and so nearly the
 // same count to reach. Per row, each reference byte gives the bitset of the
 // ranks holding some q-gram over it, and these bitsets are summed column by
-// column into bit-sliced counters.
+// column by a bit-sliced counter (bit_sliced_counter.h).
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <new>
 #include <vector>
 
+#include "common/bits.h"
+#include "engine/bit_sliced_counter.h"
 #include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
 #include "records/record_index.h"
@@ -27,26 +28,8 @@ namespace vexaro {
 
 class RankGrams;
 
-// Allocates on cache-line borders, so that threads counting neighbouring
-// ranges of bitset words never write to the same line.
-template <class T>
-struct LineAligned {
-  using value_type = T;
-  static constexpr std::align_val_t kLine{64};
-  LineAligned() = default;
-  template <class U>
-  LineAligned(const LineAligned<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kLine)); }
-  void deallocate(T* p, size_t) { ::operator delete(p, kLine); }
-  bool operator==(const LineAligned&) const = default;
-};
-using Bitsets = std::vector<uint64_t, LineAligned<uint64_t>>;
-
 class GramIndex {
  public:
-  // Bitset words per cache line: bitsets are padded to whole lines.
-  static constexpr int32_t kLineWords = 8;
-
   GramIndex(const PreparedRecords& records, const RecordIndex& index);
 
   // The record is now a reference: it is no candidate of any later row.
@@ -80,14 +63,12 @@ class GramIndex {
       uint64_t bits = listed_[word];
       if (bits == 0) continue;
       bits &= reaching(word, need(word));
-      for (; bits != 0; bits &= bits - 1) {
-        visit(place_at_[word * 64 + __builtin_ctzll(bits)]);
-      }
+      for_each_bit(bits, [&](int place) { visit(place_at_[word * kWordBits + place]); });
     }
   }
 
   // The bitset word of a live record.
-  int32_t word_of(int32_t record) const { return rank_of_[record] / 64; }
+  int32_t word_of(int32_t record) const { return word_of_bit(rank_of_[record]); }
 
   // What bounds the candidates of a bitset word: the shortest prepared
   // item among them and the longest record as read.
@@ -95,7 +76,6 @@ class GramIndex {
   int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
 
  private:
-  static constexpr int kPlanes = 12;                    // counts up to 4095, above any item length
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
@@ -135,7 +115,7 @@ class GramIndex {
   std::vector<int32_t> window_ids_;
   std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
   int32_t bytes_ = 0;
-  Bitsets planes_;  // per word: kPlanes bit-sliced count planes
+  BitSlicedCounter counter_;  // per rank: the reference bytes its q-grams cover
 };
 
 }  // namespace vexaro

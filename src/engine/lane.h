@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/bits.h"
 #include "engine/coverage.h"
 #include "engine/longest_hit.h"
 #include "engine/pair_scorer.h"
@@ -22,7 +23,7 @@ class Lane {
  public:
   Lane(const ItemRules& items, const Measure& measure, const RecordStats& stats, int32_t records,
        int32_t twin_classes)
-      : scorer_(items, measure, stats), listed_(records / 64 + 1, 0), twin_met_(twin_classes, 0) {}
+      : scorer_(items, measure, stats), listed_(words_for(records), 0), twin_met_(twin_classes, 0) {}
 
   // Forgets what the lane kept of the last row.
   void start_row() {
@@ -65,15 +66,14 @@ class Lane {
   void add_to_block(int32_t slot) { block_.push_back(slot); }
   void clear_block() { block_.clear(); }
   // Marks a slot for the next block, in any order.
-  void list(int32_t slot) { listed_[slot >> 6] |= uint64_t{1} << (slot & 63); }
+  void list(int32_t slot) { set_bit(listed_.data(), slot); }
   // The next block: the listed slots from `first` to `end`, in slot order;
   // the marks are cleared.
   void take_listed(int32_t first, int32_t end) {
     block_.clear();
-    for (int32_t w = first >> 6; w <= (end - 1) >> 6; ++w) {
-      for (uint64_t bits = listed_[w]; bits != 0; bits &= bits - 1) {
-        block_.push_back(w * 64 + __builtin_ctzll(bits));
-      }
+    if (first >= end) return;
+    for (int32_t w = word_of_bit(first); w <= word_of_bit(end - 1); ++w) {
+      for_each_bit(listed_[w], [&](int place) { block_.push_back(w * kWordBits + place); });
       listed_[w] = 0;
     }
   }

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "common/bits.h"
 #include "common/check.h"
-#include "engine/gram_index.h"
 
 namespace vexaro {
 namespace {
@@ -14,7 +14,7 @@ namespace {
 // room it has.
 constexpr double kBalanceStep = 0.02;
 
-int32_t on_line(int32_t word) { return word / GramIndex::kLineWords * GramIndex::kLineWords; }
+int32_t on_line(int32_t word) { return word / kLineWords * kLineWords; }
 
 }  // namespace
 

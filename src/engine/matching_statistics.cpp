@@ -4,13 +4,41 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/bits.h"
+#include "common/bits.h"
+#include "common/check.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
 namespace vexaro {
+namespace {
+
+// Per 64 values, the bits of those that are not zero; `values` is read in
+// whole words of 64.
+void nonzero_bits(const int32_t* values, int32_t n, uint64_t* bits) {
+  for (int32_t w = 0; w < words_for(n); ++w) {
+    const int32_t* word_values = values + w * kWordBits;
+    uint64_t word = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (int c = 0; c < 4; ++c) {
+      const __m128i* at = reinterpret_cast<const __m128i*>(word_values + c * 16);
+      const __m128i low = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at), zero),
+                                          _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), zero));
+      const __m128i high = _mm_packs_epi32(_mm_cmpeq_epi32(_mm_loadu_si128(at + 2), zero),
+                                           _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), zero));
+      const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+      word |= static_cast<uint64_t>(~zeros & 0xFFFF) << (c * 16);
+    }
+#else
+    for (int i = 0; i < kWordBits; ++i) word |= static_cast<uint64_t>(word_values[i] != 0) << i;
+#endif
+    bits[w] = word & low_bits(std::min(n - w * kWordBits, kWordBits));
+  }
+}
+
+}  // namespace
 
 void MatchingStatistics::measure_blank_free(ItemView pattern, bool may_hold_blanks) {
   has_blank = may_hold_blanks ? std::memchr(pattern.bytes, kBlank, pattern.length) != nullptr
@@ -24,13 +52,14 @@ void MatchingStatistics::measure_blank_free(ItemView pattern, bool may_hold_blan
 }
 
 void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) const {
+  VEXARO_ASSERT(pattern_length >= 1 && pattern_length <= kMaxPrepared);
   if (has_blank) {
     nonzero_bits(blank_free.data(), pattern_length, bits);
     return;
   }
-  std::fill_n(bits, pattern_length / 64, ~uint64_t{0});
-  if (pattern_length % 64 != 0)
-    bits[pattern_length / 64] = (uint64_t{1} << (pattern_length % 64)) - 1;
+  std::fill_n(bits, pattern_length / kWordBits, ~uint64_t{0});
+  if (const int32_t rest = pattern_length % kWordBits; rest != 0)
+    bits[pattern_length / kWordBits] = low_bits(rest);
 }
 
 // The longest piece from P ends at the last i whose longest occurring piece
@@ -40,6 +69,7 @@ void MatchingStatistics::alive_bits(int32_t pattern_length, uint64_t* bits) cons
 // Branch-free: pieces change length unpredictably.
 void MatchingStatistics::ensure_starts(int32_t pattern_length) {
   if (starts_made) return;
+  VEXARO_ASSERT(pattern_length >= 1 && pattern_length <= kMaxPrepared);
   starts_made = true;
   int32_t* last_end = start_len.data();
   std::fill_n(last_end, pattern_length + 1, -1);
@@ -53,8 +83,7 @@ void MatchingStatistics::ensure_starts(int32_t pattern_length) {
 // Compared four at a time: a piece goes on from i to i+1 when it is one
 // byte longer there.
 const uint64_t* MatchingStatistics::group_ends(int32_t pattern_length) const {
-  const int32_t words = (pattern_length + 63) / 64;
-  std::fill_n(group_ends_.begin(), words, 0);
+  std::fill_n(group_ends_.begin(), words_for(pattern_length), 0);
   int32_t i = 0;
 #ifdef __SSE2__
   const __m128i one = _mm_set1_epi32(1);
@@ -63,12 +92,11 @@ const uint64_t* MatchingStatistics::group_ends(int32_t pattern_length) const {
     const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&end_len[i + 1]));
     const __m128i goes_on = _mm_cmpeq_epi32(_mm_sub_epi32(there, here), one);
     const uint64_t ends = ~static_cast<uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(goes_on))) & 15;
-    group_ends_[i >> 6] |= ends << (i & 63);
+    set_bits_at(group_ends_.data(), i, ends);
   }
 #endif
   for (; i < pattern_length; ++i) {
-    if (i + 1 == pattern_length || end_len[i + 1] != end_len[i] + 1)
-      group_ends_[i >> 6] |= uint64_t{1} << (i & 63);
+    if (i + 1 == pattern_length || end_len[i + 1] != end_len[i] + 1) set_bit(group_ends_.data(), i);
   }
   return group_ends_.data();
 }

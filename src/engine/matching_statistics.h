@@ -9,13 +9,10 @@
 #include <array>
 #include <cstdint>
 
+#include "common/bits.h"
 #include "scoring/item.h"
 
 namespace vexaro {
-
-// Room for any prepared item, with slack for reads a word past its end.
-inline constexpr int kItemRoom = kMaxPrepared + 8;
-inline constexpr int kItemWords = (kItemRoom + 63) / 64;
 
 struct MatchingStatistics {
   // Longest occurring piece from each start: made by the bit lookups, and
@@ -28,8 +25,8 @@ struct MatchingStatistics {
   // SuffixAutomaton::statistics_through).
   std::array<int32_t, kItemRoom> end_len, end_state;
   // Unblanked run from each start, when the pattern holds a blank; zeroed
-  // once, as it is read 64 at a time.
-  std::array<int32_t, kItemWords * 64> blank_free{};
+  // once, as it is read a word of 64 at a time.
+  std::array<int32_t, kItemWords * kWordBits> blank_free{};
   bool has_blank = false;
 
   // `may_hold_blanks`: an omit list is in force, so blanks can stand
@@ -105,20 +102,17 @@ void MatchingStatistics::runs_from_starts(int32_t pattern_length, int32_t start,
 template <class Visit>
 void MatchingStatistics::runs_from_ends(int32_t pattern_length, int32_t start, int32_t shortest,
                                         Visit&& visit) const {
-  const uint64_t* ends = group_ends(pattern_length);
-  for (int32_t w = 0, s = 1 - end_len[0]; w * 64 < pattern_length; ++w) {
-    for (uint64_t bits = ends[w]; bits != 0; bits &= bits - 1) {
-      const int32_t i = w * 64 + __builtin_ctzll(bits);  // the group's last piece
-      const int32_t end = i + 1;
-      const int32_t next = i + 1 < pattern_length ? i + 2 - end_len[i + 1] : pattern_length;
-      const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
-      if (start >= shortest) {
-        for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);
-      }
-      if (first <= last) visit(first, last, end);
-      s = next;
+  int32_t s = 1 - end_len[0];
+  for_each_bit(group_ends(pattern_length), words_for(pattern_length), [&](int32_t i) {
+    const int32_t end = i + 1;  // i is the group's last piece
+    const int32_t next = i + 1 < pattern_length ? i + 2 - end_len[i + 1] : pattern_length;
+    const int32_t first = std::max(s, end - start), last = std::min(next - 1, end - shortest);
+    if (start >= shortest) {
+      for (int32_t P = s; P < first && P <= last; ++P) visit(P, P, P + start);
     }
-  }
+    if (first <= last) visit(first, last, end);
+    s = next;
+  });
 }
 
 }  // namespace vexaro

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "common/check.h"
-#include "engine/bits.h"
+#include "engine/byte_runs.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {

@@ -9,6 +9,8 @@
 #include <new>
 #include <vector>
 
+#include "common/bits.h"
+#include "common/check.h"
 #include "engine/grams.h"
 #include "engine/prepared_records.h"
 
@@ -22,9 +24,9 @@ namespace vexaro {
 class KeyBits {
  public:
   KeyBits()
-      : words_((size_t{1} << (8 * kGram)) / 64),
+      : words_(words_for(size_t{1} << (8 * kGram))),
         bits_(static_cast<uint64_t*>(std::calloc(words_, sizeof(uint64_t)))),
-        summary_((words_ + kBlock * 64 - 1) / (kBlock * 64), 0) {
+        summary_(words_for((words_ + kBlock - 1) / kBlock), 0) {
     if (bits_ == nullptr) throw std::bad_alloc();
   }
   ~KeyBits() { std::free(bits_); }
@@ -32,29 +34,26 @@ class KeyBits {
   KeyBits& operator=(const KeyBits&) = delete;
 
   bool test_and_set(uint32_t key) {
-    const uint64_t bit = uint64_t{1} << (key & 63);
-    const bool was = (bits_[key >> 6] & bit) != 0;
-    bits_[key >> 6] |= bit;
-    const size_t block = (key >> 6) / kBlock;
-    summary_[block >> 6] |= uint64_t{1} << (block & 63);
+    VEXARO_ASSERT(word_of_bit(key) < words_);
+    const bool was = test_bit(bits_, key);
+    set_bit(bits_, key);
+    set_bit(summary_.data(), word_of_bit(key) / kBlock);
     return was;
   }
   // Clears the key's word, and any other key in it.
-  void clear_word(uint32_t key) { bits_[key >> 6] = 0; }
+  void clear_word(uint32_t key) { bits_[word_of_bit(key)] = 0; }
   // Calls visit(key) for every key in ascending order, and clears the set.
   template <class Visit>
   void drain(Visit&& visit) {
-    for (size_t s = 0; s < summary_.size(); ++s) {
-      for (uint64_t blocks = summary_[s]; blocks != 0; blocks &= blocks - 1) {
-        const size_t first = (s * 64 + __builtin_ctzll(blocks)) * kBlock;
-        for (size_t w = first; w < std::min(first + kBlock, words_); ++w) {
-          for (uint64_t bits = bits_[w]; bits != 0; bits &= bits - 1)
-            visit(static_cast<uint32_t>(w * 64 + __builtin_ctzll(bits)));
-          bits_[w] = 0;
-        }
+    for_each_bit(summary_.data(), summary_.size(), [&](size_t block) {
+      const size_t first = block * kBlock;
+      for (size_t w = first; w < std::min(first + kBlock, words_); ++w) {
+        for_each_bit(bits_[w],
+                     [&](int place) { visit(static_cast<uint32_t>(w * kWordBits + place)); });
+        bits_[w] = 0;
       }
-      summary_[s] = 0;
-    }
+    });
+    std::fill(summary_.begin(), summary_.end(), 0);
   }
 
  private:

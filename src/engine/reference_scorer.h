@@ -51,9 +51,9 @@ class ReferenceScorer {
   std::array<uint8_t, 256> prepared_byte_{};
   // Buffers written before they are read, left unzeroed: a one-shot score
   // of short records would spend a good part of its time zeroing them.
-  std::array<uint8_t, kMaxPrepared + 3> reference_;
+  std::array<uint8_t, kPreparedRoom> reference_;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;  // the record last stored, zero-ended
-  std::array<uint8_t, kMaxPrepared + 3> candidate_;
+  std::array<uint8_t, kPreparedRoom> candidate_;
   PairScorer pair_;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/signature.h"
 
+#include "common/bits.h"
 #include "engine/grams.h"
 
 namespace vexaro {
@@ -16,8 +17,7 @@ Signature sign(const Measure& measure, ItemView item) {
   if (!pieces_hold_grams(measure)) return s;
   for_each_window(item, [&](int32_t start, bool clean) {
     if (!clean) return;
-    const uint32_t bit = gram_bit(item.bytes + start);
-    s.grams.bits[bit >> 6] |= uint64_t{1} << (bit & 63);
+    set_bit(s.grams.bits.data(), gram_bit(item.bytes + start));
   });
   return s;
 }

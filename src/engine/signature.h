@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/bits.h"
 #include "scoring/item.h"
 #include "scoring/measure.h"
 
@@ -14,13 +15,15 @@ namespace vexaro {
 
 struct ByteCounts {
   static constexpr int kBuckets = 32;
-  alignas(64) std::array<int16_t, kBuckets> histogram{};  // bytes by value & 31, blanks left out
+  alignas(kLineBytes)
+      std::array<int16_t, kBuckets> histogram{};  // bytes by value & 31, blanks left out
 };
 
 struct GramFilter {
   static constexpr int kBits = 4096;
-  std::array<uint64_t, kBits / 64> bits{};  // which q-grams occur (a Bloom filter)
-  bool holds(uint32_t bit) const { return ((bits[bit >> 6] >> (bit & 63)) & 1) != 0; }
+  static constexpr int kWords = words_for(kBits);
+  std::array<uint64_t, kWords> bits{};  // which q-grams occur (a Bloom filter)
+  bool holds(uint32_t bit) const { return test_bit(bits.data(), bit); }
 };
 
 struct Signature {

@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/bits.h"
+#include "engine/byte_runs.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/bits.h"
+#include "common/check.h"
+#include "engine/byte_runs.h"
+#include "engine/matching_statistics.h"
 
 namespace vexaro {
 
@@ -22,6 +24,7 @@ int32_t SuffixAutomaton::transition(int32_t state, uint8_t byte) const {
 // The automaton's transitions are a dense table over the bytes the searched
 // item holds, numbered in order of first appearance.
 void SuffixAutomaton::build(ItemView searched) {
+  VEXARO_ASSERT(searched.length >= 0 && searched.length <= kMaxPrepared);
   for (int32_t i = 0; i < sigma_; ++i) symbol_[alphabet_[i]] = -1;
   sigma_ = 0;
   for (int32_t i = 0; i < searched.length; ++i) {
@@ -281,6 +284,7 @@ int32_t SuffixAutomaton::statistics_through(ItemView searched, MatchingStatistic
 }
 
 int32_t SuffixAutomaton::first_occurrence(int32_t end_state, int32_t L) const {
+  VEXARO_ASSERT(L >= 1 && L <= len_[end_state]);
   int32_t state = end_state;
   while (len_[link_[state]] >= L) state = link_[state];
   return first_end_[state] - L + 1;

@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "engine/grams.h"
-#include "engine/matching_statistics.h"
 #include "scoring/item.h"
 
 namespace vexaro {
+
+struct MatchingStatistics;
 
 class SuffixAutomaton {
  public:

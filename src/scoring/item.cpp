@@ -74,7 +74,7 @@ int32_t prepare_item(const ItemRules& s, const uint8_t* raw, uint8_t* out) {
   out[length] = 0;
   if (s.omit_in_use) blank_omit_list(s, out);
   if (s.phonetic_keys) {
-    std::array<char, kMaxPrepared + 3> work;
+    std::array<char, kPreparedRoom> work;
     work[0] = '\0';
     phonetic(out, work.data(), kMaxRecordLength);
     length = static_cast<int32_t>(std::strlen(work.data()));

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/bits.h"
 #include "records/settings.h"
 #include "scoring/item_rules.h"
 
@@ -15,6 +16,19 @@ namespace vexaro {
 
 // Longest prepared item: a Metaphone key may be one byte over the record limit.
 inline constexpr int kMaxPrepared = kMaxRecordLength + 1;
+
+// A buffer for one prepared item: its bytes and the zero end, where the
+// literal scorer's byte-string searches stop. Nothing reads past the zero
+// end: the 8-byte compares stop at the lengths they are given.
+inline constexpr int kPreparedRoom = kMaxPrepared + 1;
+
+// Tables with an entry per byte of an item (matching statistics, the
+// scan's waiting runs, the automaton's prefixes and q-gram chains): one
+// entry more for the item's end, which some are asked at (a run may reach
+// it, and starts are made up to it), and a spare one past any item, where
+// the suffix automaton writes what its states that are no prefix find.
+inline constexpr int kItemRoom = kMaxPrepared + 2;
+inline constexpr int kItemWords = words_for(kItemRoom);  // an item's positions as bits
 
 // Written over bytes that must take no further part in matching.
 inline constexpr uint8_t kBlank = 1;
@@ -42,13 +56,13 @@ uint8_t prepared_byte(const ItemRules& rules, uint8_t b);
 
 // Filters and folds the zero-ended `raw` item, blanks the omit list and, under
 // phonetic_keys, replaces it by its Metaphone key. Writes the zero-ended prepared item
-// to `out` (at most kMaxPrepared bytes and the zero end; callers give
-// kMaxPrepared + 3) and returns its length.
+// to `out` (at most kMaxPrepared bytes and the zero end: callers give
+// kPreparedRoom) and returns its length.
 int32_t prepare_item(const ItemRules& rules, const uint8_t* raw, uint8_t* out);
 
 // A prepared item with room of its own.
 struct PreparedItem {
-  std::array<uint8_t, kMaxPrepared + 3> bytes{};
+  std::array<uint8_t, kPreparedRoom> bytes{};
   int32_t length = 0;
   ItemView view() const { return {bytes.data(), length}; }
 };

@@ -51,11 +51,11 @@ class LiteralScorer {
   const ItemRules items_;
   const Measure measure_;
   const RecordStats& stats_;
-  std::array<uint8_t, kMaxPrepared + 1> reference_{};  // the prepared reference, kept between calls
+  std::array<uint8_t, kPreparedRoom> reference_{};  // the prepared reference, kept between calls
   int32_t reference_length_ = 0;
-  std::array<uint8_t, kMaxPrepared + 3> candidate_{};
-  std::array<uint8_t, kMaxPrepared + 3> work_{};
-  std::array<char, kMaxPrepared + 1> longest_substring_{};
+  std::array<uint8_t, kPreparedRoom> candidate_{};
+  std::array<uint8_t, kPreparedRoom> work_{};
+  std::array<char, kPreparedRoom> longest_substring_{};
   int32_t longest_length_ = 0;
 };
 

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+// Column counts over a stream of bitsets, kept bit-sliced. The gram index
+// feeds one bitset per reference byte, a bit per candidate rank, and asks
+// per rank how many of them held its bit. A counter per rank would take a
+// step per set bit; here the counts of the 64 ranks of a bitset word are
+// stored as planes instead, plane k holding bit k of each of the 64
+// counts, so that adding a bitset word to all 64 counts is a few word
+// operations: a binary addition carried out on all columns at once.
+//
+// The inputs go eight at a time through a tree of full adders (three
+// words in, a sum and a carry word out) into the ones, twos and fours
+// planes, whose carry, one word of eights per eight inputs, ripples on
+// into the higher planes; two words are counted together in one 128-bit
+// vector. Reading back is per plane too: a rank's count takes its bit from
+// each plane, and the ranks of a word whose count reaches a need come from
+// comparing the planes with the need's bits, highest plane first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "common/bits.h"
+#include "common/check.h"
+
+namespace vexaro {
+
+class BitSlicedCounter {
+ public:
+  static constexpr int kPlanes = 12;  // counts up to 4095, above any item length
+  static constexpr int32_t kMostCount = (1 << kPlanes) - 1;
+
+  // Two bitset words, counted together in one vector register.
+  using Pair = uint64_t __attribute__((vector_size(16)));
+  static constexpr int kPairWords = 2;
+  static Pair load_pair(const uint64_t* words) {
+    Pair pair;
+    std::memcpy(&pair, words, sizeof pair);
+    return pair;
+  }
+
+  // Room for the counts of `words` bitset words.
+  void assign(size_t words) { planes_.assign(words * kPlanes, 0); }
+
+  // Counts, per column of the words from `word` (a pair), how many of
+  // `inputs` pairs that next_input() returns in turn have its bit set.
+  template <class NextInput>
+  void count_pair(int32_t word, int32_t inputs, NextInput&& next_input);
+
+  // The last count of a column, which is a rank of the gram index.
+  int32_t count(int32_t column) const;
+  // The columns of a word whose last count is at least `need`.
+  uint64_t reaching(int32_t word, int32_t need) const;
+
+ private:
+  // A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
+  static void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
+    const Pair u = a ^ b;
+    carry = (a & b) | (u & c);
+    sum = u ^ c;
+  }
+  const uint64_t* planes_of(int32_t word) const {
+    return &planes_[static_cast<size_t>(word) * kPlanes];
+  }
+
+  Bitsets planes_;  // per word: its kPlanes planes
+};
+
+template <class NextInput>
+void BitSlicedCounter::count_pair(int32_t word, int32_t inputs, NextInput&& next_input) {
+  VEXARO_ASSERT(word % kPairWords == 0 && inputs <= kMostCount);
+  VEXARO_ASSERT(static_cast<size_t>(word + kPairWords) * kPlanes <= planes_.size());
+  Pair ones{}, twos{}, fours{};
+  Pair high[kPlanes - 3] = {};
+  auto carry_up = [&](Pair carry) {
+    for (int k = 0; k < kPlanes - 3; ++k) {
+      const Pair next = high[k] & carry;
+      high[k] ^= carry;
+      carry = next;
+    }
+  };
+  int32_t b = 0;
+  for (; b + 8 <= inputs; b += 8) {
+    Pair twos_a, twos_b, fours_a, fours_b, eights;
+    Pair x[8];
+    for (Pair& each : x) each = next_input();
+    add3(twos_a, ones, ones, x[0], x[1]);
+    add3(twos_b, ones, ones, x[2], x[3]);
+    add3(fours_a, twos, twos, twos_a, twos_b);
+    add3(twos_a, ones, ones, x[4], x[5]);
+    add3(twos_b, ones, ones, x[6], x[7]);
+    add3(fours_b, twos, twos, twos_a, twos_b);
+    add3(eights, fours, fours, fours_a, fours_b);
+    carry_up(eights);
+  }
+  for (; b < inputs; ++b) {
+    Pair x = next_input();
+    for (Pair* plane : {&ones, &twos, &fours}) {
+      const Pair next = *plane & x;
+      *plane ^= x;
+      x = next;
+    }
+    carry_up(x);
+  }
+  for (int i = 0; i < kPairWords; ++i) {
+    uint64_t* planes = &planes_[static_cast<size_t>(word + i) * kPlanes];
+    planes[0] = ones[i];
+    planes[1] = twos[i];
+    planes[2] = fours[i];
+    for (int k = 3; k < kPlanes; ++k) planes[k] = high[k - 3][i];
+  }
+}
+
+inline int32_t BitSlicedCounter::count(int32_t column) const {
+  const uint64_t* planes = planes_of(word_of_bit(column));
+  int32_t count = 0;
+#ifdef __SSE2__
+  // Two planes at a time: the column's bit moved to the top, where a sign
+  // mask reads it.
+  static_assert(kPlanes % 2 == 0);
+  const __m128i up = _mm_cvtsi32_si128(kPlaceMask - place_of_bit(column));
+  for (int k = 0; k < kPlanes; k += 2) {
+    const __m128i pair = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes + k));
+    count |= _mm_movemask_pd(_mm_castsi128_pd(_mm_sll_epi64(pair, up))) << k;
+  }
+#else
+  for (int k = 0; k < kPlanes; ++k)
+    count |= static_cast<int32_t>(test_bit(planes + k, place_of_bit(column))) << k;
+#endif
+  return count;
+}
+
+inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need) const {
+  if (need <= 0) return ~uint64_t{0};
+  if (need > kMostCount) return 0;
+  const uint64_t* planes = planes_of(word);
+  uint64_t above = 0, equal = ~uint64_t{0};
+  for (int k = kPlanes - 1; k >= 0; --k) {
+    if ((need >> k) & 1) {
+      equal &= planes[k];
+    } else {
+      above |= equal & planes[k];
+      equal &= ~planes[k];
+    }
+  }
+  return above | equal;
+}
+
+}  // namespace vexaro
