@@ -22,6 +22,7 @@
 #include "engine/bit_sliced_counter.h"
 #include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
+#include "engine/rank_postings.h"
 #include "records/record_index.h"
 
 namespace vexaro {
@@ -99,13 +100,10 @@ class GramIndex {
   std::vector<int32_t> word_shortest_, word_longest_read_;
   GramIds ids_;                          // per gram: its id, in ascending order of grams
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
-  // Ranks are below kMaxRecords, so postings take half the room of int32_t.
-  using Rank = uint16_t;
-  static_assert(kMaxRecords <= 65536, "a rank fits its posting");
-  std::vector<Rank> postings_;     // ranks holding each rarer gram, ascending
-  std::vector<int32_t> dense_at_;  // per id: its bitset in dense_, or -1
-  int32_t dense_count_ = 0;        // grams kept as whole bitsets
-  Bitsets dense_;                  // bitsets of the most frequent grams
+  RankPostings postings_;                // ranks holding each rarer gram, ascending
+  std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
+  int32_t dense_count_ = 0;              // grams kept as whole bitsets
+  Bitsets dense_;                        // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.
   Bitsets zero_;
