@@ -2,6 +2,7 @@
 #include "engine/gram_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <type_traits>
 
@@ -125,6 +126,7 @@ void GramIndex::lay_out(int32_t ranks) {
   scratch_.clear();
   zero_.assign(padded_words, 0);
   counter_.assign(padded_words);
+  word_most_.assign(padded_words, 0);
 }
 
 // Renumbers the live records only, so that rows count and list over them
@@ -271,6 +273,7 @@ void GramIndex::prepare_row(ItemView reference) {
   for (int32_t id : window_ids_) append(bitset_of(id));
   for (int32_t k = 0; k < kGram - 1; ++k) append(nullptr);
   bytes_ = static_cast<int32_t>(window_sets_.size()) - (kGram - 1);
+  planes_ = std::bit_width(static_cast<uint32_t>(bytes_));
 }
 
 // Counted a pair of words at a time, the input of each reference byte
@@ -296,6 +299,9 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
       recent[q - 2] = last;
       return x;
     });
+    // What a row lists from a word is at most this: most words it passes over.
+    for (int32_t i = 0; i < kPairWords; ++i)
+      word_most_[word + i] = counter_.most(word + i, listed_[word + i], planes_);
   }
   spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }

@@ -63,7 +63,9 @@ class GramIndex {
     for (int32_t word = first_word; word < std::min(end_word, words_); ++word) {
       uint64_t bits = listed_[word];
       if (bits == 0) continue;
-      bits &= reaching(word, need(word));
+      const int32_t least = need(word);
+      if (word_most_[word] < least) continue;
+      bits &= reaching(word, least);
       for_each_bit(bits, [&](int place) { visit(place_at_[word * kWordBits + place]); });
     }
   }
@@ -113,7 +115,9 @@ class GramIndex {
   std::vector<int32_t> window_ids_;
   std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
   int32_t bytes_ = 0;
-  BitSlicedCounter counter_;  // per rank: the reference bytes its q-grams cover
+  int planes_ = 0;                  // the counter's planes that counts below bytes_ + 1 can reach
+  BitSlicedCounter counter_;        // per rank: the reference bytes its q-grams cover
+  std::vector<int32_t> word_most_;  // per bitset word: the highest count of its listed ranks
 };
 
 }  // namespace vexaro
