@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/program.h"
 #include "engine/fast_search.h"
-#include "records/streams.h"
+#include "run_in_memory.h"
 #include "vexaro/vexaro.h"
 
 namespace vexaro {
@@ -33,21 +32,11 @@ std::vector<std::string> many_records() {
   return records;
 }
 
-struct Outcome {
-  std::string output, diagnostics;
-  int status;
-};
-
-Outcome run_on_threads(const std::string& input, int threads) {
-  MemorySource source(input);
-  StringSink output, diagnostics;
-  const int status = run(
-      {"-d"}, Streams{source, output, diagnostics, false},
-      [threads](const Settings& s, const RecordIndex& index) {
-        return make_fast_search(s, index, threads);
-      },
-      std::to_string(kRecords));
-  return {output.text(), diagnostics.text(), status};
+testing::Outcome run_on_threads(const std::string& input, int threads) {
+  auto engine = [threads](const Settings& s, const RecordIndex& index) {
+    return make_fast_search(s, index, threads);
+  };
+  return testing::run_in_memory(input, {"-d"}, engine, std::to_string(kRecords));
 }
 
 // The lines of a -d report, without the mean line: header score and record.
@@ -81,9 +70,9 @@ TEST(ManyRecords, PastTheNarrowRanks) {
   const std::vector<std::string> records = many_records();
   std::string input;
   for (const std::string& record : records) input += record + "\n";
-  const Outcome one = run_on_threads(input, 1);
+  const testing::Outcome one = run_on_threads(input, 1);
   for (const int threads : {2, 3}) {
-    const Outcome more = run_on_threads(input, threads);
+    const testing::Outcome more = run_on_threads(input, threads);
     EXPECT_EQ(more.output, one.output) << threads;
     EXPECT_EQ(more.diagnostics, one.diagnostics) << threads;
     EXPECT_EQ(more.status, one.status) << threads;

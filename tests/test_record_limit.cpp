@@ -16,6 +16,7 @@
 #include "records/settings.h"
 #include "records/streams.h"
 #include "run_binary.h"
+#include "run_in_memory.h"
 #include "scoring/literal_search.h"
 
 namespace vexaro {
@@ -60,17 +61,11 @@ class CountingSource : public MemorySource {
   int reads = 0;
 };
 
-struct Outcome {
-  std::string output, diagnostics;
-  int status;
-};
+using testing::Outcome;
 
 Outcome run_limited(const std::string& input, const std::vector<std::string>& args,
                     std::optional<std::string_view> limit, const SearchFactory& factory) {
-  CountingSource source(input);
-  StringSink output, diagnostics;
-  const int status = run(args, Streams{source, output, diagnostics, false}, factory, limit);
-  return {output.text(), diagnostics.text(), status};
+  return testing::run_in_memory(input, args, factory, limit);
 }
 
 TEST(RecordLimit, RefusalComesBeforeTheBannerAndTheInput) {
