@@ -3,7 +3,9 @@
 // names: what it writes on both streams, and its exit status.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/program.h"
@@ -16,11 +18,13 @@ struct Outcome {
   int status;
 };
 
+// `record_limit` as VEXARO_MAX_RECORDS would give it.
 inline Outcome run_in_memory(const std::string& input, const std::vector<std::string>& args,
-                             const SearchFactory& factory) {
+                             const SearchFactory& factory,
+                             std::optional<std::string_view> record_limit = std::nullopt) {
   MemorySource source(input);
   StringSink output, diagnostics;
-  const int status = run(args, Streams{source, output, diagnostics, false}, factory);
+  const int status = run(args, Streams{source, output, diagnostics, false}, factory, record_limit);
   return {output.text(), diagnostics.text(), status};
 }
 

@@ -115,7 +115,19 @@ TEST(Api, RefusesWhatTheProgramCouldNotHold) {
   EXPECT_THROW(score(options, "", "abc"), std::invalid_argument);
   EXPECT_THROW(score(options, "abc", std::string("a\0b", 3)), std::invalid_argument);
   EXPECT_THROW(order(options, {"abc", ""}), std::invalid_argument);
-  EXPECT_THROW(order(options, std::vector<std::string>(max_records + 1, "x")), std::length_error);
+  EXPECT_THROW(order(options, std::vector<std::string>(largest_record_limit + 1, "x")),
+               std::length_error);
+}
+
+// The program's default limit is no limit of the library.
+TEST(Api, OrdersMoreRecordsThanTheProgramTakesByDefault) {
+  std::vector<std::string> records(max_records + 1, "same line");
+  records.back() = "other";
+  const Ordering sorted = order(Options::from_arguments({"-d"}), records);
+  ASSERT_EQ(sorted.order.size(), records.size());
+  EXPECT_EQ(sorted.order.back(), records.size() - 1);
+  EXPECT_EQ(sorted.scores[max_records - 1], 1000);
+  EXPECT_EQ(sorted.scores[max_records], 0);
 }
 
 }  // namespace

@@ -24,7 +24,12 @@
 
 namespace vexaro {
 
-inline constexpr std::size_t max_records = 16000;       // records one ordering takes
+// The program takes max_records records unless its VEXARO_MAX_RECORDS asks
+// for another count, up to largest_record_limit; order() takes up to
+// largest_record_limit. 2^20 records of max_record_length bytes still have
+// every offset into the engine's stores within 32 bits.
+inline constexpr std::size_t max_records = 16000;
+inline constexpr std::size_t largest_record_limit = std::size_t{1} << 20;
 inline constexpr std::size_t max_record_length = 2000;  // bytes of a record that count
 
 struct Ordering;
@@ -180,7 +185,7 @@ struct Ordering {
 
 // Orders the records by similarity: the first stays first, each next one is
 // the most similar of those left to the one before it, ties going to the
-// earlier in the current order. At most max_records records (else
+// earlier in the current order. At most largest_record_limit records (else
 // std::length_error); none gives an empty Ordering.
 Ordering order(const Options& options, const std::vector<std::string>& records);
 

@@ -16,7 +16,8 @@
 
 namespace vexaro {
 
-static_assert(max_records == kMaxRecords && max_record_length == kMaxRecordLength);
+static_assert(max_records == kMaxRecords && largest_record_limit == kLargestRecordLimit &&
+              max_record_length == kMaxRecordLength);
 
 namespace {
 
@@ -65,8 +66,9 @@ int score(const Options& options, std::string_view reference, std::string_view c
 }
 
 Ordering order(const Options& options, const std::vector<std::string>& records) {
-  if (records.size() > max_records) {
-    throw std::length_error("vexaro: more than " + std::to_string(max_records) + " records");
+  if (records.size() > largest_record_limit) {
+    throw std::length_error("vexaro: more than " + std::to_string(largest_record_limit) +
+                            " records");
   }
   for (size_t i = 0; i < records.size(); ++i) check_record(records[i], "record", i);
   const Settings& s = OptionsAccess::settings(options);

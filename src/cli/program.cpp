@@ -1,17 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "cli/program.h"
 
+#include "cli/record_limit.h"
 #include "ordering/report.h"
 
 namespace vexaro {
 
 int run(const std::vector<std::string>& args, const Streams& streams,
-        const SearchFactory& make_search) {
+        const SearchFactory& make_search, std::optional<std::string_view> record_limit) {
+  int32_t limit = kMaxRecords;
+  if (record_limit) {
+    const std::optional<int32_t> asked = parse_record_limit(*record_limit);
+    if (!asked) {
+      streams.diagnostics.write(record_limit_refusal(*record_limit));
+      streams.diagnostics.flush();
+      return kExitRefusedLimit;
+    }
+    limit = *asked;
+  }
   const Settings settings = parse_arguments(args, streams.output_is_terminal);
-  streams.diagnostics.write(banner_text());
+  streams.diagnostics.write(banner_text(limit));
 
   RecordIndex index;
-  if (scan_records(settings, streams.input, streams.diagnostics, index) != ScanStatus::ok) {
+  if (scan_records(settings, streams.input, streams.diagnostics, index, limit) != ScanStatus::ok) {
     streams.diagnostics.write(
         "\nvexaro: cannot read standard input: " + streams.input.error_text() + "\n");
     streams.diagnostics.flush();

@@ -54,6 +54,9 @@ class BitSlicedCounter {
   int32_t count(int32_t column) const;
   // The columns of a word whose last count is at least `need`.
   uint64_t reaching(int32_t word, int32_t need) const;
+  // The highest last count among `columns` of a word, when every count
+  // is below 2^planes.
+  int32_t most(int32_t word, uint64_t columns, int planes) const;
 
  private:
   // A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
@@ -147,6 +150,21 @@ inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need) const {
     }
   }
   return above | equal;
+}
+
+inline int32_t BitSlicedCounter::most(int32_t word, uint64_t columns, int planes) const {
+  VEXARO_ASSERT(planes >= 0 && planes <= kPlanes);
+  const uint64_t* each = planes_of(word);
+  int32_t most = 0;
+  // Highest plane first: the columns set there have the higher counts.
+  for (int k = planes - 1; k >= 0; --k) {
+    const uint64_t set = columns & each[k];
+    if (set != 0) {
+      columns = set;
+      most |= 1 << k;
+    }
+  }
+  return most;
 }
 
 }  // namespace vexaro

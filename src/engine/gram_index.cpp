@@ -2,7 +2,9 @@
 #include "engine/gram_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
+#include <type_traits>
 
 #include "common/check.h"
 #include "engine/grams.h"
@@ -25,7 +27,7 @@ size_t padded_words_of(int32_t ranks) {
 }  // namespace
 
 GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
-    : count_(index.size()), live_count_(index.size()) {
+    : count_(index.size()), live_count_(index.size()), postings_(index.size()) {
   length_.resize(count_);
   read_length_.resize(count_);
   for (int32_t record = 0; record < count_; ++record) {
@@ -86,18 +88,21 @@ void GramIndex::fill_postings(RankGrams& grams, const std::vector<uint32_t>& hol
   posting_begin_.assign(keys + 1, 0);
   for (size_t id = 0; id < keys; ++id)
     posting_begin_[id + 1] = posting_begin_[id] + (dense_at_[id] < 0 ? holders[id] : 0);
-  postings_.resize(posting_begin_.back());
   std::vector<uint32_t> fill(posting_begin_.begin(), posting_begin_.end() - 1);
-  for (int32_t rank = 0; rank < count_; ++rank) {
-    for (uint32_t key : grams.of(rank)) {
-      const int32_t id = ids_.find(key);
-      if (dense_at_[id] >= 0) {
-        set_bit(&dense_[dense_at_[id] * padded_words], rank);
-      } else {
-        postings_[fill[id]++] = static_cast<Rank>(rank);
+  postings_.with([&](auto& postings) {
+    using Rank = typename std::remove_reference_t<decltype(postings)>::value_type;
+    postings.resize(posting_begin_.back());
+    for (int32_t rank = 0; rank < count_; ++rank) {
+      for (uint32_t key : grams.of(rank)) {
+        const int32_t id = ids_.find(key);
+        if (dense_at_[id] >= 0) {
+          set_bit(&dense_[dense_at_[id] * padded_words], rank);
+        } else {
+          postings[fill[id]++] = static_cast<Rank>(rank);
+        }
       }
     }
-  }
+  });
 }
 
 // Sizes the bitsets for `ranks` ranks and fills what depends on the ranks.
@@ -121,6 +126,7 @@ void GramIndex::lay_out(int32_t ranks) {
   scratch_.clear();
   zero_.assign(padded_words, 0);
   counter_.assign(padded_words);
+  word_most_.assign(padded_words, 0);
 }
 
 // Renumbers the live records only, so that rows count and list over them
@@ -142,18 +148,21 @@ void GramIndex::compact() {
   }
   record_at_.resize(ranks);
   place_at_.resize(ranks);
-  uint32_t kept = 0;
-  const size_t keys = static_cast<size_t>(ids_.size());
-  for (size_t id = 0; id < keys; ++id) {
-    const uint32_t begin = posting_begin_[id];
-    posting_begin_[id] = kept;
-    for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
-      if (renumbered[postings_[i]] >= 0)
-        postings_[kept++] = static_cast<Rank>(renumbered[postings_[i]]);
+  postings_.with([&](auto& postings) {
+    using Rank = typename std::remove_reference_t<decltype(postings)>::value_type;
+    uint32_t kept = 0;
+    const size_t keys = static_cast<size_t>(ids_.size());
+    for (size_t id = 0; id < keys; ++id) {
+      const uint32_t begin = posting_begin_[id];
+      posting_begin_[id] = kept;
+      for (uint32_t i = begin; i < posting_begin_[id + 1]; ++i) {
+        if (renumbered[postings[i]] >= 0)
+          postings[kept++] = static_cast<Rank>(renumbered[postings[i]]);
+      }
     }
-  }
-  posting_begin_[keys] = kept;
-  postings_.resize(kept);
+    posting_begin_[keys] = kept;
+    postings.resize(kept);
+  });
   squeeze_dense(renumbered, ranks);
   lay_out(ranks);
 }
@@ -205,19 +214,22 @@ void GramIndex::mute(int32_t record, bool muted) {
 // so that the bitsets stay in the cache of the core that reads them.
 void GramIndex::spread_rare(int32_t first_rank, int32_t end_rank, bool set) {
   const size_t padded_words = zero_.size();
-  for (size_t s = 0; s < scratch_ids_.size(); ++s) {
-    const int32_t id = scratch_ids_[s];
-    const Rank* const begin = postings_.data() + posting_begin_[id];
-    const Rank* const end = postings_.data() + posting_begin_[id + 1];
-    uint64_t* bits = &scratch_[s * padded_words];
-    for (const Rank* p = std::lower_bound(begin, end, first_rank); p != end && *p < end_rank; ++p) {
-      if (set) {
-        set_bit(bits, *p);
-      } else {
-        bits[word_of_bit(*p)] = 0;
+  const auto first = static_cast<uint32_t>(first_rank), end_at = static_cast<uint32_t>(end_rank);
+  postings_.with([&](const auto& postings) {
+    for (size_t s = 0; s < scratch_ids_.size(); ++s) {
+      const int32_t id = scratch_ids_[s];
+      const auto* const begin = postings.data() + posting_begin_[id];
+      const auto* const end = postings.data() + posting_begin_[id + 1];
+      uint64_t* bits = &scratch_[s * padded_words];
+      for (const auto* p = std::lower_bound(begin, end, first); p != end && *p < end_at; ++p) {
+        if (set) {
+          set_bit(bits, *p);
+        } else {
+          bits[word_of_bit(*p)] = 0;
+        }
       }
     }
-  }
+  });
 }
 
 void GramIndex::prepare_row(ItemView reference) {
@@ -261,6 +273,7 @@ void GramIndex::prepare_row(ItemView reference) {
   for (int32_t id : window_ids_) append(bitset_of(id));
   for (int32_t k = 0; k < kGram - 1; ++k) append(nullptr);
   bytes_ = static_cast<int32_t>(window_sets_.size()) - (kGram - 1);
+  planes_ = std::bit_width(static_cast<uint32_t>(bytes_));
 }
 
 // Counted a pair of words at a time, the input of each reference byte
@@ -286,6 +299,9 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
       recent[q - 2] = last;
       return x;
     });
+    // What a row lists from a word is at most this: most words it passes over.
+    for (int32_t i = 0; i < kPairWords; ++i)
+      word_most_[word + i] = counter_.most(word + i, listed_[word + i], planes_);
   }
   spread_rare(first_word * kWordBits, end_word * kWordBits, false);
 }

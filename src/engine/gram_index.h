@@ -22,6 +22,7 @@
 #include "engine/bit_sliced_counter.h"
 #include "engine/gram_ids.h"
 #include "engine/prepared_records.h"
+#include "engine/rank_postings.h"
 #include "records/record_index.h"
 
 namespace vexaro {
@@ -62,7 +63,9 @@ class GramIndex {
     for (int32_t word = first_word; word < std::min(end_word, words_); ++word) {
       uint64_t bits = listed_[word];
       if (bits == 0) continue;
-      bits &= reaching(word, need(word));
+      const int32_t least = need(word);
+      if (word_most_[word] < least) continue;
+      bits &= reaching(word, least);
       for_each_bit(bits, [&](int place) { visit(place_at_[word * kWordBits + place]); });
     }
   }
@@ -99,13 +102,10 @@ class GramIndex {
   std::vector<int32_t> word_shortest_, word_longest_read_;
   GramIds ids_;                          // per gram: its id, in ascending order of grams
   std::vector<uint32_t> posting_begin_;  // per id: where its ranks start
-  // Ranks are below kMaxRecords, so postings take half the room of int32_t.
-  using Rank = uint16_t;
-  static_assert(kMaxRecords <= 65536, "a rank fits its posting");
-  std::vector<Rank> postings_;     // ranks holding each rarer gram, ascending
-  std::vector<int32_t> dense_at_;  // per id: its bitset in dense_, or -1
-  int32_t dense_count_ = 0;        // grams kept as whole bitsets
-  Bitsets dense_;                  // bitsets of the most frequent grams
+  RankPostings postings_;                // ranks holding each rarer gram, ascending
+  std::vector<int32_t> dense_at_;        // per id: its bitset in dense_, or -1
+  int32_t dense_count_ = 0;              // grams kept as whole bitsets
+  Bitsets dense_;                        // bitsets of the most frequent grams
   // Row state: the bitset of each reference window, and per reference byte
   // the windows over it.
   Bitsets zero_;
@@ -115,7 +115,9 @@ class GramIndex {
   std::vector<int32_t> window_ids_;
   std::vector<const uint64_t*> window_sets_;  // per window, between empty ones
   int32_t bytes_ = 0;
-  BitSlicedCounter counter_;  // per rank: the reference bytes its q-grams cover
+  int planes_ = 0;                  // the counter's planes that counts below bytes_ + 1 can reach
+  BitSlicedCounter counter_;        // per rank: the reference bytes its q-grams cover
+  std::vector<int32_t> word_most_;  // per bitset word: the highest count of its listed ranks
 };
 
 }  // namespace vexaro

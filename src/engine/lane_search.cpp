@@ -93,10 +93,17 @@ inline void LaneSearch::list(Lane& lane, const Share& share, int32_t first, int3
     for (int32_t j = first; j < end; ++j) lane.add_to_block(j);
     return;
   }
+  // Neighbouring words mostly hold the same lengths, which decide the need.
+  int32_t shortest = -1, longest_read = -1, least = 0;
   grams_->collect(
       share.first_word, share.end_word,
       [&](int32_t word) {
-        return bounds_.least_coverage(grams_->shortest(word), grams_->longest_read(word), best);
+        if (grams_->shortest(word) != shortest || grams_->longest_read(word) != longest_read) {
+          shortest = grams_->shortest(word);
+          longest_read = grams_->longest_read(word);
+          least = bounds_.least_coverage(shortest, longest_read, best);
+        }
+        return least;
       },
       [&](int32_t j) {
         if (j >= first && j < end) lane.list(j);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 
+#include "common/check.h"
 #include "records/pseudo_records.h"
 #include "records/streams.h"
 
@@ -150,6 +151,15 @@ void store_record(const Settings& s, BlockReader& reader, const RawRecord& recor
   write_count(diagnostics, index.stats.record_count);
 }
 
+void write_limit_warning(TextSink& diagnostics, int32_t record_limit) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "\t**WARNING, more than %d records: the rest of the input is ignored."
+                " Set VEXARO_MAX_RECORDS to take more.**",
+                static_cast<int>(record_limit));
+  diagnostics.write(text);
+}
+
 void write_summary(const RecordIndex& index, TextSink& diagnostics) {
   char text[128];
   std::snprintf(text, sizeof text,
@@ -161,12 +171,13 @@ void write_summary(const RecordIndex& index, TextSink& diagnostics) {
 }  // namespace
 
 ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnostics,
-                        RecordIndex& index) {
+                        RecordIndex& index, int32_t record_limit) {
+  VEXARO_ASSERT(record_limit >= 1 && record_limit <= kLargestRecordLimit);
   index = RecordIndex{};
   BlockReader reader(input);
   ChunkSampler sampler(s);
   RawRecord record;
-  while (index.stats.record_count < kMaxRecords) {
+  while (index.stats.record_count < record_limit) {
     record.offset = reader.position();
     int32_t limit = kReadLimit;
     if (s.pseudo_records()) {
@@ -184,9 +195,8 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
     if (record.accepted > 0) store_record(s, reader, record, diagnostics, index);
     if (record.ending == Ending::end_of_input) break;
   }
-  if (index.stats.record_count == kMaxRecords && reader.peek() >= 0) {
-    diagnostics.write("\t**WARNING, more than 16000 records: the rest of the input is ignored.**");
-  }
+  if (index.stats.record_count == record_limit && reader.peek() >= 0)
+    write_limit_warning(diagnostics, record_limit);
   if (reader.failed()) return ScanStatus::read_error;
   write_summary(index, diagnostics);
   index.measure_mean();
@@ -194,6 +204,8 @@ ScanStatus scan_records(const Settings& s, ByteSource& input, TextSink& diagnost
 }
 
 void RecordIndex::append(uint64_t offset, const uint8_t* record, int32_t length) {
+  // Below kLargestRecordLimit records of 2000 bytes, every start fits.
+  VEXARO_ASSERT(bytes.size() + length < UINT32_MAX);
   starts.push_back(static_cast<uint32_t>(bytes.size()));
   bytes.insert(bytes.end(), record, record + length);
   bytes.push_back(0);
@@ -205,7 +217,7 @@ void RecordIndex::append(uint64_t offset, const uint8_t* record, int32_t length)
 
 void RecordIndex::measure_mean() {
   if (stats.record_count > 0)
-    stats.twice_mean_length = (stats.stored_bytes / stats.record_count) * 2;
+    stats.twice_mean_length = static_cast<int32_t>(stats.stored_bytes / stats.record_count) * 2;
 }
 
 void count_bytes(const Settings& s, RecordStats& stats, const uint8_t* bytes, size_t count) {

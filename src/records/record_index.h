@@ -19,7 +19,7 @@ struct RecordStats {
   uint8_t min_byte = 255;         // smallest byte seen (by the scan's own update rule)
   uint8_t max_byte = 0;           // largest byte seen
   int32_t record_count = 0;       // number of records
-  int32_t stored_bytes = 0;       // sum of the stored lengths
+  int64_t stored_bytes = 0;       // sum of the stored lengths: past 2^31 with many records
   int32_t twice_mean_length = 0;  // twice the truncated mean stored length
 };
 
@@ -45,16 +45,18 @@ void count_bytes(const Settings& settings, RecordStats& stats, const uint8_t* by
 
 enum class ScanStatus { ok, read_error };
 
-// Reads the whole input once and indexes its records, writing the running
+// Reads the whole input once and indexes its records, at most
+// `record_limit` of them (1 to kLargestRecordLimit), writing the running
 // count, warnings and the summary line to `diagnostics`.
 ScanStatus scan_records(const Settings& settings, ByteSource& input, TextSink& diagnostics,
-                        RecordIndex& index);
+                        RecordIndex& index, int32_t record_limit = kMaxRecords);
 
 // Indexes records that are already cut, as the scan stores them: at most the
 // first 2000 bytes of each are kept, every given byte counts in the byte
 // statistics, and offsets are those of the records written one after the
 // other, each followed by one delimiter byte. Each record must hold at least
-// one byte and no zero byte, and there may be at most 16000 of them.
+// one byte and no zero byte, and there may be at most kLargestRecordLimit
+// of them.
 RecordIndex index_records(const Settings& settings, const std::vector<std::string>& records);
 
 }  // namespace vexaro

@@ -139,7 +139,7 @@ Settings parse_arguments(const std::vector<std::string>& args, bool stdout_is_te
   return s;
 }
 
-std::string banner_text() {
+std::string banner_text(int32_t record_limit) {
   std::string text =
       "Vexaro, v2.0, Similarity sort of text/binary input data.\n"
       "Orders records so that each is followed by the most similar one left.\n"
@@ -163,7 +163,7 @@ std::string banner_text() {
       "         -gddd,ddd[,pp]= define length range and percentage\n"
       "                         for pseudo record generation.\n"
       "\nRestrictions:  max. " +
-      std::to_string(kMaxRecords) +
+      std::to_string(record_limit) +
       " lines/phrases, max. line length = " + std::to_string(kMaxRecordLength) + "\n\n";
   return text;
 }

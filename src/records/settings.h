@@ -10,7 +10,11 @@
 
 namespace vexaro {
 
-inline constexpr int kMaxRecords = 16000;      // records indexed at most
+inline constexpr int kMaxRecords = 16000;  // records indexed at most, unless a run asks for more
+// The largest record limit a run may ask for: 2^20 records of the longest
+// length, kept both as candidates and as references, still have every
+// offset into the engine's stores within 32 bits.
+inline constexpr int kLargestRecordLimit = 1 << 20;
 inline constexpr int kMaxRecordLength = 2000;  // bytes of a record that are used
 inline constexpr int kReadLimit = 31000;       // bytes read into one record outside -g
 inline constexpr int kOmitSlots = 10;
@@ -51,7 +55,8 @@ struct Settings {
 // computes the derived settings. Never rejects anything.
 Settings parse_arguments(const std::vector<std::string>& args, bool stdout_is_terminal);
 
-// The banner and option summary, exactly as written to standard error.
-std::string banner_text();
+// The banner and option summary, exactly as written to standard error;
+// its restrictions line shows the record limit in force.
+std::string banner_text(int32_t record_limit = kMaxRecords);
 
 }  // namespace vexaro
