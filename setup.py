@@ -28,7 +28,7 @@ def project_version():
 
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
-        build_dir = Path(os.environ.get("VEXARO_BUILD_DIR") or Path(self.build_temp) / "cmake")
+        build_dir = Path(os.environ.get("VEXARO_BUILD_DIR") or BUILD_BASE / "cmake")
         if not (build_dir / "CMakeCache.txt").exists():
             subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build_dir),
                             "-DCMAKE_BUILD_TYPE=Release", "-DVEXARO_BUILD_PYTHON=ON",
@@ -44,7 +44,10 @@ class CMakeBuild(build_ext):
         shutil.copyfile(built, target)
 
 
-(ROOT / "build-setuptools").mkdir(exist_ok=True)
+# Setuptools' own files go beside the CMake build trees, which .gitignore
+# leaves out, or into the build tree given.
+BUILD_BASE = Path(os.environ.get("VEXARO_BUILD_DIR") or ROOT / "build-setuptools") / "setuptools"
+BUILD_BASE.mkdir(parents=True, exist_ok=True)
 setup(
     version=project_version(),
     packages=["vexaro"],
@@ -52,7 +55,5 @@ setup(
     package_data={"vexaro": ["py.typed", "__init__.pyi"]},
     ext_modules=[Extension("vexaro._vexaro", sources=[])],
     cmdclass={"build_ext": CMakeBuild},
-    # Beside the CMake build trees, which .gitignore already leaves out.
-    options={"build": {"build_base": "build-setuptools"},
-             "egg_info": {"egg_base": "build-setuptools"}},
+    options={"build": {"build_base": str(BUILD_BASE)}, "egg_info": {"egg_base": str(BUILD_BASE)}},
 )
