@@ -24,4 +24,9 @@ PYBIND11_MODULE(_vexaro, module) {
   python::bind_statistics(module);
   python::bind_calls(module);
   python::bind_index(module);
+  // help(), repr() and pickles name the package the user imports.
+  for (const char* name :
+       {"Options", "Statistics", "Scorer", "Index", "score", "extract_one", "extract", "order"}) {
+    module.attr(name).attr("__module__") = "vexaro";
+  }
 }
