@@ -145,18 +145,18 @@ enum class Way { best_match, score_loop, scorer_loop };
 Match find(Way way, const Options& options, const std::string& query,
            const std::vector<std::string>& choices) {
   if (way == Way::best_match) return *best_match(options, query, choices);
-  Match best{0, INT_MIN};
+  Match best{0, INT_MIN, {}};
   if (way == Way::score_loop) {
     for (size_t i = 0; i < choices.size(); ++i) {
       const int s = score(options, query, choices[i]);
-      if (s > best.score) best = {i, s};
+      if (s > best.score) best = {i, s, {}};
     }
     return best;
   }
   Scorer scorer(options, query, Statistics{});
   for (size_t i = 0; i < choices.size(); ++i) {
     const int s = scorer.score(choices[i], best.score);
-    if (s > best.score) best = {i, s};
+    if (s > best.score) best = {i, s, {}};
   }
   return best;
 }

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Runs in CPack after the staging install and turns the installed tree into
 # what Debian policy asks of a package: the manual page compressed, and in
-# /usr/share/doc/vexaro a copyright file and a changelog.Debian.gz in place
+# each package's /usr/share/doc/PACKAGE a copyright file and a changelog.Debian.gz in place
 # of the LICENSE and CHANGELOG.md that a plain install leaves there, and the
 # lintian overrides, each with its reason. gzip -9n stores no name or time
 # stamp, so that the package is reproducible.
@@ -14,17 +14,24 @@ function(vexaro_gzip file)
   endif()
 endfunction()
 
-file(GLOB_RECURSE pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/man1/*.1")
+# The prefix's folder stands right under the staged tree, or under each
+# component's folder in it.
+set(staged "${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
+file(GLOB pages "${staged}/*/share/man/man1/*.1" "${staged}/*/*/share/man/man1/*.1")
 foreach(page IN LISTS pages)
   vexaro_gzip("${page}")
 endforeach()
 
-file(GLOB shares LIST_DIRECTORIES true "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share")
-if(NOT shares)
-  message(FATAL_ERROR "no share/ in the staged tree")
+# Each package's documentation folder.
+file(GLOB licences "${staged}/*/share/doc/*/LICENSE" "${staged}/*/*/share/doc/*/LICENSE")
+if(NOT licences)
+  message(FATAL_ERROR "no share/doc/*/LICENSE in the staged tree")
 endif()
-foreach(share IN LISTS shares)
-  set(doc "${share}/doc/${CPACK_PACKAGE_NAME}")
+file(READ "${CMAKE_CURRENT_LIST_DIR}/${CPACK_PACKAGE_NAME}.lintian-overrides" overrides)
+foreach(licence IN LISTS licences)
+  get_filename_component(doc "${licence}" DIRECTORY)
+  get_filename_component(package "${doc}" NAME)
+  get_filename_component(share "${doc}/../.." ABSOLUTE)
   vexaro_debian_copyright("${doc}/LICENSE" "${doc}/copyright" ${CPACK_PACKAGE_NAME}
                           "${CPACK_PACKAGE_HOMEPAGE_URL}")
   vexaro_debian_changelog("${doc}/CHANGELOG.md" "${doc}/changelog.Debian" ${CPACK_PACKAGE_NAME}
@@ -33,6 +40,7 @@ foreach(share IN LISTS shares)
   file(REMOVE "${doc}/LICENSE" "${doc}/CHANGELOG.md")
   vexaro_gzip("${doc}/changelog.Debian")
   file(MAKE_DIRECTORY "${share}/lintian/overrides")
-  file(COPY_FILE "${CMAKE_CURRENT_LIST_DIR}/${CPACK_PACKAGE_NAME}.lintian-overrides"
-       "${share}/lintian/overrides/${CPACK_PACKAGE_NAME}")
+  string(REGEX REPLACE "(^|\n)${CPACK_PACKAGE_NAME}:" "\\1${package}:" package_overrides
+         "${overrides}")
+  file(WRITE "${share}/lintian/overrides/${package}" "${package_overrides}")
 endforeach()

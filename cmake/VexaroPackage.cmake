@@ -31,6 +31,28 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6")
   endif()
 endif()
+# With the Python module, two packages: vexaro (the program and the C++
+# library) and python3-vexaro (the module, in Debian's dist-packages, for
+# the interpreter it was built for).
+if(VEXARO_PYTHON_MODULE)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL Unspecified python)
+  set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${PROJECT_NAME})
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-${PROJECT_NAME})
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  math(EXPR next_minor "${Python_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+      "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${next_minor})")
+  if(NOT VEXARO_DPKG_SHLIBDEPS)
+    string(APPEND CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS ", libc6, libgcc-s1, libstdc++6")
+  endif()
+  # CPack puts the summary first, as each package's synopsis.
+  set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+  string(CONCAT CPACK_DEBIAN_PYTHON_DESCRIPTION
+    "This package holds the Python 3 module vexaro. It scores records, orders\n"
+    "lists of them and finds the records of a list most similar to a query,\n"
+    "with the results of the vexaro program, from the same C++ library.")
+endif()
 # The staged tree is fixed up before packing: the manual page compressed,
 # Debian's copyright and changelog made from LICENSE and CHANGELOG.md.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStaging.cmake)

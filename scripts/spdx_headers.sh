@@ -15,7 +15,7 @@ tag='SPDX-License-Identifier: MIT'
 comment_for() {
   case "$1" in
     *.cpp | *.h) echo "// $tag" ;;
-    *.cmake | *CMakeLists.txt | *.in | *.sh) echo "# $tag" ;;
+    *.cmake | *CMakeLists.txt | *.in | *.sh | *.py | *.pyi | *.toml) echo "# $tag" ;;
     *.[1-8]) echo ".\\\" $tag" ;;
     *) if [[ -x $1 ]] && head -c2 "$1" | grep -q '^#!'; then echo "# $tag"; fi ;;
   esac

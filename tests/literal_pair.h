@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "records/record_index.h"
@@ -19,8 +20,13 @@
 
 namespace vexaro::testing {
 
-inline int32_t literal_pair_score(const Settings& settings, const RecordStats& stats,
-                                  std::string_view reference, std::string_view candidate) {
+struct LiteralPair {
+  int32_t score;
+  std::string substring;  // under -a9999: the pair's longest common substring
+};
+
+inline LiteralPair literal_pair(const Settings& settings, const RecordStats& stats,
+                                std::string_view reference, std::string_view candidate) {
   std::array<uint8_t, kMaxRecordLength + 1> first{}, second{};
   const auto reference_stored =
       static_cast<int32_t>(std::min<size_t>(reference.size(), kMaxRecordLength));
@@ -32,8 +38,15 @@ inline int32_t literal_pair_score(const Settings& settings, const RecordStats& s
   auto scorer = std::make_unique<LiteralScorer>(settings, stats);
   scorer->start_row();
   const ItemRules items = item_rules_of(settings);
-  return scorer->score(working_start(items, first.data()), working_start(items, second.data()),
-                       reference_stored, candidate_stored);
+  const int32_t score =
+      scorer->score(working_start(items, first.data()), working_start(items, second.data()),
+                    reference_stored, candidate_stored);
+  return {score, std::string(scorer->longest_substring(), scorer->longest_length())};
+}
+
+inline int32_t literal_pair_score(const Settings& settings, const RecordStats& stats,
+                                  std::string_view reference, std::string_view candidate) {
+  return literal_pair(settings, stats, reference, candidate).score;
 }
 
 }  // namespace vexaro::testing

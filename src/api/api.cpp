@@ -40,16 +40,6 @@ void check_record(std::string_view record, const char* role) {
   check(record, [&] { return std::string(role); });
 }
 
-Options::Options() : Options(std::make_shared<const Impl>(parse_arguments({}, false))) {}
-
-Options::Options(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
-
-Options Options::from_arguments(const std::vector<std::string>& arguments) {
-  return Options(std::make_shared<const Impl>(parse_arguments(arguments, false)));
-}
-
-bool Options::longest_substrings() const { return impl_->settings.longest_substrings; }
-
 int score(const Options& options, std::string_view reference, std::string_view candidate) {
   check_record(reference, "record", 0);
   check_record(candidate, "record", 1);

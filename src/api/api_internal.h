@@ -7,6 +7,7 @@
 #include <vexaro/vexaro.h>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,10 +20,19 @@
 
 namespace vexaro {
 
-// The settings, and what the scorers read of them, derived once.
+// The arguments an Options value was made from, those its setters stand
+// for, and the settings of both, derived with what the scorers read of
+// them whenever they change.
 struct Options::Impl {
-  explicit Impl(const Settings& parsed)
-      : settings(parsed), items(item_rules_of(parsed)), measure(measure_of(parsed)) {}
+  // What a setter asked for, as the argument it gives.
+  struct Typed {
+    int setter;
+    std::string argument;
+  };
+  Impl(std::vector<std::string> given, std::vector<Typed> set);
+
+  std::vector<std::string> arguments;  // as from_arguments got them
+  std::vector<Typed> typed;            // per setter called, the last call first
   Settings settings;
   ItemRules items;
   Measure measure;
@@ -53,5 +63,11 @@ std::optional<Match> find_best_match(const Options& options, std::string_view qu
 std::vector<Match> find_matches(const Options& options, std::string_view query,
                                 const std::vector<std::string>& choices, int min_score,
                                 const Statistics* statistics, int threads);
+
+// Under -a9999, sets each match's substring: its choice's longest common
+// substring with the query (which no statistics change).
+void add_substrings(const Options& options, std::string_view query,
+                    const std::function<std::string_view(size_t)>& choice,
+                    std::vector<Match>& found);
 
 }  // namespace vexaro

@@ -4,9 +4,11 @@
 // statistics, and the library's types.
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 
 #include "api/api_internal.h"
 #include "engine/choice_search.h"
+#include "engine/reference_scorer.h"
 #include "engine/worker_pool.h"
 
 namespace vexaro {
@@ -42,9 +44,22 @@ void check_refused(const std::vector<std::string>& choices, const ChoiceSearch& 
   if (const size_t i = search.first_refused(); i != SIZE_MAX) check_record(choices[i], "choice", i);
 }
 
-Match match(const ChoiceScore& found) { return {found.index, found.score}; }
+Match match(const ChoiceScore& found) { return {found.index, found.score, {}}; }
 
 }  // namespace
+
+void add_substrings(const Options& options, std::string_view query,
+                    const std::function<std::string_view(size_t)>& choice,
+                    std::vector<Match>& found) {
+  const Measure& measure = OptionsAccess::measure(options);
+  if (!measure.longest_substrings() || found.empty()) return;
+  // The longest common substring reads no statistics.
+  ReferenceScorer scorer(OptionsAccess::items(options), measure, RecordStats(), query);
+  for (Match& each : found) {
+    scorer.score(choice(each.index), INT32_MIN);
+    each.substring = scorer.last_substring();
+  }
+}
 
 std::optional<Match> find_best_match(const Options& options, std::string_view query,
                                      const std::vector<std::string>& choices,
@@ -55,7 +70,10 @@ std::optional<Match> find_best_match(const Options& options, std::string_view qu
   const std::optional<ChoiceScore> best = search.best(pool);
   check_refused(choices, search);
   if (!best) return std::nullopt;
-  return match(*best);
+  std::vector<Match> found = {match(*best)};
+  add_substrings(
+      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
+  return std::move(found[0]);
 }
 
 std::vector<Match> find_matches(const Options& options, std::string_view query,
@@ -69,6 +87,8 @@ std::vector<Match> find_matches(const Options& options, std::string_view query,
   std::vector<Match> found;
   found.reserve(above.size());
   for (const ChoiceScore& choice : above) found.push_back(match(choice));
+  add_substrings(
+      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
   return found;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 
 #include "api/api_internal.h"
 #include "engine/reference_scorer.h"
@@ -61,6 +62,7 @@ Scorer& Scorer::operator=(Scorer&&) noexcept = default;
 int Scorer::score(std::string_view candidate) { return score(candidate, INT32_MIN); }
 
 int Scorer::score(std::string_view candidate, int cutoff) {
+  if (!impl_) throw std::logic_error("vexaro: the Scorer was moved from");
   check_record(candidate, "candidate");
   return impl_->scorer.score(candidate, cutoff);
 }

@@ -84,7 +84,8 @@ int32_t ReferenceScorer::score(std::string_view candidate, int32_t cutoff) {
     case MeasureKind::byte_difference:
       break;
     case MeasureKind::longest_substrings:
-      return longest_substring_score(stats_, pair_.longest_hit(reference, item).length);
+      last_hit_ = pair_.longest_hit(reference, item);
+      return longest_substring_score(stats_, last_hit_.length);
     case MeasureKind::common_pieces:
       // Common-piece scores are never negative: a lower cutoff bounds nothing.
       if (cutoff >= 0 &&

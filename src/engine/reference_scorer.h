@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "engine/candidate_bounds.h"
+#include "engine/longest_hit.h"
 #include "engine/pair_scorer.h"
 #include "records/record_index.h"
 #include "scoring/item.h"
@@ -37,6 +38,12 @@ class ReferenceScorer {
   // above `cutoff`. Under -a9999 the score of the pair's own longest
   // common substring. Records hold no zero byte.
   int32_t score(std::string_view candidate, int32_t cutoff);
+  // Under -a9999: the longest common substring that the last score found,
+  // prepared bytes of the reference or the candidate, valid until the next
+  // score; empty under the other measures.
+  std::string_view last_substring() const {
+    return {reinterpret_cast<const char*>(last_hit_.bytes), static_cast<size_t>(last_hit_.length)};
+  }
 
  private:
   ItemView prepare_candidate(std::string_view candidate);
@@ -55,6 +62,7 @@ class ReferenceScorer {
   std::array<uint8_t, kMaxRecordLength + 1> raw_;  // the record last stored, zero-ended
   std::array<uint8_t, kPreparedRoom> candidate_;
   PairScorer pair_;
+  LongestHit last_hit_;
 };
 
 }  // namespace vexaro

@@ -47,6 +47,7 @@ struct Settings {
   bool output_redirected = false;   // standard output is not a terminal
 
   bool pseudo_records() const { return pseudo_shortest != 0; }
+  bool operator==(const Settings&) const = default;
   // Is byte b a record delimiter? The zero byte always is.
   bool is_delimiter(uint8_t b) const;
 };
