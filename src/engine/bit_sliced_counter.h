@@ -54,6 +54,18 @@ class BitSlicedCounter {
   int32_t count(int32_t column) const;
   // The columns of a word whose last count is at least `need`.
   uint64_t reaching(int32_t word, int32_t need) const;
+  // The highest last count among the columns `among` of a word; 0 if none.
+  int32_t most(int32_t word, uint64_t among) const {
+    const uint64_t* planes = planes_of(word);
+    int32_t most = 0;
+    for (int k = kPlanes - 1; k >= 0 && among != 0; --k) {
+      if (const uint64_t higher = among & planes[k]; higher != 0) {
+        among = higher;
+        most |= 1 << k;
+      }
+    }
+    return most;
+  }
 
  private:
   // A full adder over bit-sliced columns: a + b + c = sum + 2 carry.

@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: MIT
+#include "engine/choice_query.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#include "common/bits.h"
+#include "engine/coverage.h"
+#include "engine/grams.h"
+#include "scoring/score_formula.h"
+
+namespace vexaro {
+namespace {
+
+// A choice as the candidate bounds read it: from the prepared choices and,
+// when there is one, the query's count over the gram index.
+class ChoiceCandidate {
+ public:
+  ChoiceCandidate(const IndexedChoices& choices, const GramQuery* count, int32_t choice)
+      : records_(choices.records()), choices_(choices), count_(count), choice_(choice) {}
+
+  int32_t length() const { return records_.candidate_length(choice_); }
+  int32_t stored() const { return choices_.stored(choice_); }
+  int32_t most_matched() const {
+    const int32_t counted = records_.counted(choice_);
+    return count_ == nullptr ? counted : std::min(counted, count_->covered(choice_));
+  }
+  const ByteCounts& counts() const { return records_.counts(choice_); }
+  const GramFilter& grams() const { return records_.grams(choice_); }
+  Coverage coverage(const uint64_t* grams, bool runs) const {
+    if (const uint16_t* bits = records_.window_bits(choice_))
+      return window_coverage(bits, length(), grams, runs);
+    return item_coverage(records_.candidate(choice_), grams, runs);
+  }
+
+ private:
+  const PreparedRecords& records_;
+  const IndexedChoices& choices_;
+  const GramQuery* count_;
+  const int32_t choice_;
+};
+
+// Where a search puts what it finds: the best few, or all above a score.
+struct TopSink {
+  TopChoices& top;
+  static constexpr bool kSeeded = true;
+  bool full() const { return top.full(); }
+  int32_t cutoff(int32_t choice) const { return top.cutoff(static_cast<size_t>(choice)); }
+  int32_t least_cutoff() const { return top.least_cutoff(); }
+  void take(int32_t score, int32_t choice) { top.offer(score, static_cast<size_t>(choice)); }
+};
+
+struct AboveSink {
+  int32_t min_score;
+  std::vector<ChoiceScore>& found;
+  static constexpr bool kSeeded = false;
+  bool full() const { return true; }
+  int32_t cutoff(int32_t) const { return min_score; }
+  int32_t least_cutoff() const { return min_score; }
+  void take(int32_t score, int32_t choice) {
+    found.push_back({static_cast<size_t>(choice), score});
+  }
+};
+
+}  // namespace
+
+ChoiceQuery::ChoiceQuery(const IndexedChoices& choices)
+    : choices_(choices),
+      measure_(choices.measure()),
+      bounds_(choices.measure(), choices.stats()),
+      pair_(choices.items(), choices.measure(), choices.stats()) {
+  if (const GramIndex* grams = choices.grams()) count_.emplace(*grams);
+}
+
+// The query as a row's reference: cut to its stored length, its control
+// bytes turned into spaces, prepared from its working start.
+void ChoiceQuery::load(std::string_view query) {
+  const ItemRules& items = choices_.items();
+  const size_t stored = std::min<size_t>(query.size(), kMaxRecordLength);
+  std::memcpy(raw_.data(), query.data(), stored);
+  raw_[stored] = 0;
+  rewrite_control_bytes(raw_.data(), raw_.data());
+  const int32_t length = prepare_item(items, working_start(items, raw_.data()), reference_.data());
+  reference_stored_ = static_cast<int32_t>(stored);
+  bounds_.load_reference({reference_.data(), length}, reference_stored_);
+  if (count_) count_->count(bounds_.reference());
+}
+
+void ChoiceQuery::rank(TopChoices& top) {
+  if (top.limit() == 0) return;
+  TopSink sink{top};
+  search(sink);
+}
+
+void ChoiceQuery::gather_above(int32_t min_score, std::vector<ChoiceScore>& found) {
+  AboveSink sink{min_score, found};
+  search(sink);
+}
+
+std::string ChoiceQuery::substring(int32_t choice) {
+  const LongestHit hit =
+      pair_.longest_hit(bounds_.reference(), choices_.records().candidate(choice));
+  if (hit.length == 0) return {};
+  return {reinterpret_cast<const char*>(hit.bytes), static_cast<size_t>(hit.length)};
+}
+
+template <class Sink>
+void ChoiceQuery::search(Sink& sink) {
+  if (!count_) {
+    for (int32_t choice = 0; choice < choices_.size(); ++choice) {
+      if (!choices_.later_twin(choice)) offer(sink, choice);
+    }
+    return;
+  }
+  const GramIndex& grams = count_->index();
+  const int32_t floor = Sink::kSeeded ? seed(sink) : BitSlicedCounter::kMostCount + 1;
+  for (int32_t word = 0; word < count_->words(); ++word) {
+    uint64_t bits = count_->reaching(word, least_count(word, sink.least_cutoff()));
+    if (floor <= BitSlicedCounter::kMostCount) bits &= ~count_->reaching(word, floor);
+    for_each_bit(bits,
+                 [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
+  }
+}
+
+// Offers the choices of the highest counts first, a count at a time, until
+// the sink is full or the count has fallen to half the highest; returns the
+// count down to which every choice has been offered.
+template <class Sink>
+int32_t ChoiceQuery::seed(Sink& sink) {
+  const GramIndex& grams = count_->index();
+  const int32_t words = count_->words();
+  most_.resize(words);
+  int32_t highest = 0;
+  for (int32_t word = 0; word < words; ++word) {
+    most_[word] = count_->most(word);
+    highest = std::max(highest, most_[word]);
+  }
+  by_most_.resize(words);
+  std::iota(by_most_.begin(), by_most_.end(), 0);
+  std::stable_sort(by_most_.begin(), by_most_.end(),
+                   [&](int32_t a, int32_t b) { return most_[a] > most_[b]; });
+  int32_t floor = BitSlicedCounter::kMostCount + 1;
+  size_t active = 0;
+  for (int32_t level = highest; level >= highest / 2 && !sink.full(); --level) {
+    while (active < by_most_.size() && most_[by_most_[active]] >= level) ++active;
+    for (size_t i = 0; i < active; ++i) {
+      const int32_t word = by_most_[i];
+      const uint64_t bits = count_->reaching(word, level) & ~count_->reaching(word, level + 1);
+      for_each_bit(bits,
+                   [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
+    }
+    floor = level;
+  }
+  return floor;
+}
+
+// Scores the choice against what it must pass, and hands it and its later
+// twins to the sink if it passes.
+template <class Sink>
+void ChoiceQuery::offer(Sink& sink, int32_t choice) {
+  const int32_t cutoff = sink.cutoff(choice);
+  const int32_t score = evaluate(choice, cutoff);
+  if (score <= cutoff) return;
+  sink.take(score, choice);
+  for (int32_t twin = choices_.next_twin(choice); twin >= 0 && score > sink.cutoff(twin);
+       twin = choices_.next_twin(twin)) {
+    sink.take(score, twin);
+  }
+}
+
+// The choice's score when it is above `cutoff`, else a value not above it.
+int32_t ChoiceQuery::evaluate(int32_t choice, int32_t cutoff) {
+  const ItemView item = choices_.records().candidate(choice);
+  const ChoiceCandidate candidate(choices_, count_ ? &*count_ : nullptr, choice);
+  switch (measure_.kind) {
+    case MeasureKind::byte_difference:
+      break;
+    case MeasureKind::longest_substrings: {
+      const int32_t longest = longest_not_above(cutoff);
+      if (longest >= 0 && bounds_.cannot_be_longer(candidate, longest)) return cutoff;
+      return longest_substring_score(choices_.stats(),
+                                     pair_.longest_hit(bounds_.reference(), item).length);
+    }
+    case MeasureKind::common_pieces:
+      // Every counted piece covers a q-gram's bytes or more.
+      if (count_ && count_->covered(choice) < measure_.shortest_piece) return 0;
+      // Common-piece scores are never negative: a lower cutoff bounds nothing.
+      if (cutoff >= 0 && bounds_.cannot_beat(candidate, cutoff, nullptr)) return cutoff;
+      break;
+  }
+  return pair_.score(bounds_.reference(), item, reference_stored_, choices_.stored(choice), cutoff);
+}
+
+// The least count of the word's choices with which one could pass `cutoff`.
+int32_t ChoiceQuery::least_count(int32_t word, int32_t cutoff) const {
+  const GramIndex& grams = count_->index();
+  if (measure_.longest_substrings()) {
+    const int32_t longest = longest_not_above(cutoff);
+    return longest < 0 ? 0 : bounds_.least_coverage(0, 0, longest);
+  }
+  return bounds_.least_coverage(grams.shortest(word), grams.longest_read(word), cutoff);
+}
+
+// Longest substrings: the longest common substring whose score is not above
+// `cutoff`, -1 if none; a choice must hold a longer one to pass it.
+int32_t ChoiceQuery::longest_not_above(int32_t cutoff) const {
+  const RecordStats& stats = choices_.stats();
+  if (longest_substring_score(stats, 0) > cutoff) return -1;
+  int32_t low = 0, high = kMaxPrepared;  // the score of `low` is not above the cutoff
+  while (low < high) {
+    const int32_t middle = (low + high + 1) / 2;
+    if (longest_substring_score(stats, middle) <= cutoff) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
+}  // namespace vexaro

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+// One query at a time searched in the choices of an index, on one thread:
+// the query prepared as a row's reference, its count over the gram index,
+// and the bounds and the pair scorer that score the choices the count lets
+// through. The choices with the highest counts are scored first, so that
+// the cutoff (the best so far, or the k-th best) rises at once; then every
+// bitset word lists the choices whose count could beat it, and only those
+// meet the candidate bounds and, past them, the exact score. Without a
+// gram index (-m, -b) every choice meets the bounds. A later twin scores
+// what the first of its class does and is never scored itself.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/candidate_bounds.h"
+#include "engine/choice_ranking.h"
+#include "engine/gram_query.h"
+#include "engine/indexed_choices.h"
+#include "engine/pair_scorer.h"
+#include "scoring/item.h"
+
+namespace vexaro {
+
+class ChoiceQuery {
+ public:
+  // The choices must outlive the query.
+  explicit ChoiceQuery(const IndexedChoices& choices);
+  ChoiceQuery(const ChoiceQuery&) = delete;
+  ChoiceQuery& operator=(const ChoiceQuery&) = delete;
+
+  // Prepares `query`, a record, for the searches that follow.
+  void load(std::string_view query);
+  // Offers every choice that could enter `top` to it.
+  void rank(TopChoices& top);
+  // Adds every choice that scores above `min_score` to `found`, in no order.
+  void gather_above(int32_t min_score, std::vector<ChoiceScore>& found);
+  // Under -a9999: the longest common substring of the query and the choice.
+  std::string substring(int32_t choice);
+
+ private:
+  template <class Sink>
+  void search(Sink& sink);
+  template <class Sink>
+  int32_t seed(Sink& sink);
+  template <class Sink>
+  void offer(Sink& sink, int32_t choice);
+  int32_t evaluate(int32_t choice, int32_t cutoff);
+  int32_t least_count(int32_t word, int32_t cutoff) const;
+  int32_t longest_not_above(int32_t cutoff) const;
+
+  const IndexedChoices& choices_;
+  const Measure& measure_;
+  CandidateBounds bounds_;  // they view the prepared query in reference_
+  PairScorer pair_;
+  std::optional<GramQuery> count_;
+  std::vector<int32_t> most_;     // per bitset word: its highest count
+  std::vector<int32_t> by_most_;  // bitset words, the highest count first
+  std::array<uint8_t, kMaxRecordLength + 1> raw_;
+  std::array<uint8_t, kPreparedRoom> reference_;
+  int32_t reference_stored_ = 0;
+};
+
+}  // namespace vexaro

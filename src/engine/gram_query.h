@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// A query's count over a gram index: for every record at once, how many
+// bytes of the query the record's q-grams cover, as a row counts its
+// reference (gram_index.h), but kept here instead of in the index, so that
+// any number of queries count over one index at once. The index must be one
+// that no row retires records from. The rarer q-grams are spread a block of
+// bitset words at a time into bitsets of one block, which stay in the cache
+// however many records the index holds.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/bits.h"
+#include "engine/bit_sliced_counter.h"
+#include "engine/gram_index.h"
+#include "engine/gram_table.h"
+#include "scoring/item.h"
+
+namespace vexaro {
+
+class GramQuery {
+ public:
+  // The index must outlive the query.
+  explicit GramQuery(const GramIndex& grams);
+
+  // Counts, for every record, the bytes of `query` its q-grams cover.
+  void count(ItemView query);
+
+  int32_t words() const { return grams_.words(); }
+  const GramIndex& index() const { return grams_; }
+  // The last count of a record.
+  int32_t covered(int32_t record) const { return counter_.count(grams_.rank_of(record)); }
+  // The listed ranks of a bitset word whose count reaches `need`.
+  uint64_t reaching(int32_t word, int32_t need) const {
+    return grams_.listed_word(word) & counter_.reaching(word, need);
+  }
+  // The highest count of a listed rank of the word, 0 if none.
+  int32_t most(int32_t word) const { return counter_.most(word, grams_.listed_word(word)); }
+
+ private:
+  static constexpr int32_t kBlockWords = 64;  // bitset words counted at a time
+  // A byte's q-gram window as counted: a frequent gram's whole bitset, or
+  // a rarer gram's slot among the block's bitsets; neither for a window no
+  // record holds.
+  struct Window {
+    const uint64_t* dense;
+    int32_t rare;
+  };
+  void list_windows(ItemView query);
+  void spread(int32_t first_word, int32_t end_word, bool set);
+  void count_block(int32_t first_word, int32_t end_word);
+
+  const GramIndex& grams_;
+  GramTable rare_slots_;              // per rarer gram key of the query: its slot
+  std::vector<int32_t> rare_ids_;     // per slot: the gram's id
+  std::vector<uint32_t> rare_next_;   // per slot: its first posting not yet spread
+  std::vector<uint32_t> rare_begin_;  // per slot: where the block's postings began
+  std::vector<Window> windows_;       // q-1 empty ones, then one per counted byte
+  Bitsets block_bits_;                // per slot: its bits in the block counted
+  Bitsets empty_block_;
+  std::vector<const uint64_t*> block_sets_;  // per window: its bitset in the block
+  int32_t bytes_ = 0;                        // counted bytes
+  BitSlicedCounter counter_;                 // per rank: the query bytes covered
+};
+
+}  // namespace vexaro
