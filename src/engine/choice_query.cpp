@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #include "common/bits.h"
 #include "engine/coverage.h"
@@ -84,7 +83,8 @@ void ChoiceQuery::load(std::string_view query) {
   const int32_t length = prepare_item(items, working_start(items, raw_.data()), reference_.data());
   reference_stored_ = static_cast<int32_t>(stored);
   bounds_.load_reference({reference_.data(), length}, reference_stored_);
-  if (count_) count_->count(bounds_.reference());
+  need_shortest_ = -1;
+  if (count_) count_->prepare(bounds_.reference());
 }
 
 void ChoiceQuery::rank(TopChoices& top) {
@@ -113,39 +113,89 @@ void ChoiceQuery::search(Sink& sink) {
     }
     return;
   }
+  // Blocks of choices as long as the query first, whose scores can be the
+  // highest, then outwards, longer and shorter in turn.
+  const int32_t blocks = count_->blocks();
+  const int32_t first = block_of_length(bounds_.reference().length);
+  for (int32_t step = 0; step < 2 * blocks; ++step) {
+    const int32_t block = step % 2 == 0 ? first + step / 2 : first - (step + 1) / 2;
+    if (block >= 0 && block < blocks) search_block(sink, block);
+  }
+}
+
+// The block of the first choice at least `length` bytes long, or the last.
+int32_t ChoiceQuery::block_of_length(int32_t length) const {
   const GramIndex& grams = count_->index();
-  const int32_t floor = Sink::kSeeded ? seed(sink) : BitSlicedCounter::kMostCount + 1;
-  for (int32_t word = 0; word < count_->words(); ++word) {
-    uint64_t bits = count_->reaching(word, least_count(word, sink.least_cutoff()));
-    if (floor <= BitSlicedCounter::kMostCount) bits &= ~count_->reaching(word, floor);
+  int32_t low = 0, high = grams.words();  // the first word whose shortest is `length` or more
+  while (low < high) {
+    const int32_t middle = (low + high) / 2;
+    if (grams.shortest(middle) < length) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return std::min(std::max(low - 1, 0) / GramQuery::kBlockWords, count_->blocks() - 1);
+}
+
+// Counts the block if a choice of it could pass the sink's least cutoff,
+// seeds the sink from it while the sink has room, then lists per word the
+// choices whose count can pass the cutoff and offers them.
+template <class Sink>
+void ChoiceQuery::search_block(Sink& sink, int32_t block) {
+  constexpr int32_t kNone = BitSlicedCounter::kMostCount + 1;  // a need no count meets
+  const int32_t first_word = count_->first_word(block), end_word = count_->end_word(block);
+  // Per word, the least count that can pass the cutoff, or kNone.
+  auto work_out_needs = [&](int32_t cutoff) {
+    bool any = false;
+    for (int32_t word = first_word; word < end_word; ++word) {
+      int32_t& need = block_need_[word - first_word];
+      need = least_count(word, cutoff);
+      if (need > most_count(word)) need = kNone;
+      any |= need != kNone;
+    }
+    return any;
+  };
+  int32_t cutoff = sink.least_cutoff();
+  if (!work_out_needs(cutoff)) return;
+  count_->count_block(block, block_need_.data());
+  int32_t floor = kNone;
+  if (Sink::kSeeded && !sink.full()) floor = seed(sink, first_word, end_word);
+  const GramIndex& grams = count_->index();
+  for (int32_t word = first_word; word < end_word; ++word) {
+    if (sink.least_cutoff() != cutoff) {
+      cutoff = sink.least_cutoff();
+      work_out_needs(cutoff);
+    }
+    const int32_t need = block_need_[word - first_word];
+    if (need == kNone) continue;
+    uint64_t bits = count_->reaching(word, need);
+    if (floor != kNone) bits &= ~count_->reaching(word, floor);
     for_each_bit(bits,
                  [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
   }
 }
 
-// Offers the choices of the highest counts first, a count at a time, until
-// the sink is full or the count has fallen to half the highest; returns the
-// count down to which every choice has been offered.
-template <class Sink>
-int32_t ChoiceQuery::seed(Sink& sink) {
+// The most a choice of the word can match: no more than the query bytes
+// that some choice covers, nor than the longest choice of the word.
+int32_t ChoiceQuery::most_count(int32_t word) const {
   const GramIndex& grams = count_->index();
-  const int32_t words = count_->words();
-  most_.resize(words);
+  const int32_t longest = word + 1 < grams.words() ? grams.shortest(word + 1) : kMaxPrepared;
+  return std::min(count_->countable(), longest);
+}
+
+// Offers the choices of the block's highest counts first, a count at a
+// time, until the sink is full or the count has fallen to half the
+// highest; returns the count down to which every choice has been offered.
+template <class Sink>
+int32_t ChoiceQuery::seed(Sink& sink, int32_t first_word, int32_t end_word) {
+  const GramIndex& grams = count_->index();
   int32_t highest = 0;
-  for (int32_t word = 0; word < words; ++word) {
-    most_[word] = count_->most(word);
-    highest = std::max(highest, most_[word]);
-  }
-  by_most_.resize(words);
-  std::iota(by_most_.begin(), by_most_.end(), 0);
-  std::stable_sort(by_most_.begin(), by_most_.end(),
-                   [&](int32_t a, int32_t b) { return most_[a] > most_[b]; });
+  for (int32_t word = first_word; word < end_word; ++word)
+    highest = std::max(highest, count_->most(word));
   int32_t floor = BitSlicedCounter::kMostCount + 1;
-  size_t active = 0;
   for (int32_t level = highest; level >= highest / 2 && !sink.full(); --level) {
-    while (active < by_most_.size() && most_[by_most_[active]] >= level) ++active;
-    for (size_t i = 0; i < active; ++i) {
-      const int32_t word = by_most_[i];
+    for (int32_t word = first_word; word < end_word; ++word) {
       const uint64_t bits = count_->reaching(word, level) & ~count_->reaching(word, level + 1);
       for_each_bit(bits,
                    [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
@@ -192,14 +242,24 @@ int32_t ChoiceQuery::evaluate(int32_t choice, int32_t cutoff) {
   return pair_.score(bounds_.reference(), item, reference_stored_, choices_.stored(choice), cutoff);
 }
 
-// The least count of the word's choices with which one could pass `cutoff`.
-int32_t ChoiceQuery::least_count(int32_t word, int32_t cutoff) const {
+// The least count of the word's choices with which one could pass
+// `cutoff`. It depends on the word's shortest choice and, under -f, on its
+// longest stored one: words in a row often share it.
+int32_t ChoiceQuery::least_count(int32_t word, int32_t cutoff) {
   const GramIndex& grams = count_->index();
   if (measure_.longest_substrings()) {
     const int32_t longest = longest_not_above(cutoff);
     return longest < 0 ? 0 : bounds_.least_coverage(0, 0, longest);
   }
-  return bounds_.least_coverage(grams.shortest(word), grams.longest_read(word), cutoff);
+  const int32_t shortest = grams.shortest(word);
+  const int32_t longest_read = measure_.length_correlation ? grams.longest_read(word) : 0;
+  if (shortest != need_shortest_ || longest_read != need_longest_read_ || cutoff != need_cutoff_) {
+    need_shortest_ = shortest;
+    need_longest_read_ = longest_read;
+    need_cutoff_ = cutoff;
+    need_ = bounds_.least_coverage(shortest, longest_read, cutoff);
+  }
+  return need_;
 }
 
 // Longest substrings: the longest common substring whose score is not above

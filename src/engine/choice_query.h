@@ -46,11 +46,15 @@ class ChoiceQuery {
   template <class Sink>
   void search(Sink& sink);
   template <class Sink>
-  int32_t seed(Sink& sink);
+  void search_block(Sink& sink, int32_t block);
+  template <class Sink>
+  int32_t seed(Sink& sink, int32_t first_word, int32_t end_word);
   template <class Sink>
   void offer(Sink& sink, int32_t choice);
   int32_t evaluate(int32_t choice, int32_t cutoff);
-  int32_t least_count(int32_t word, int32_t cutoff) const;
+  int32_t block_of_length(int32_t length) const;
+  int32_t most_count(int32_t word) const;
+  int32_t least_count(int32_t word, int32_t cutoff);
   int32_t longest_not_above(int32_t cutoff) const;
 
   const IndexedChoices& choices_;
@@ -58,8 +62,9 @@ class ChoiceQuery {
   CandidateBounds bounds_;  // they view the prepared query in reference_
   PairScorer pair_;
   std::optional<GramQuery> count_;
-  std::vector<int32_t> most_;     // per bitset word: its highest count
-  std::vector<int32_t> by_most_;  // bitset words, the highest count first
+  std::array<int32_t, GramQuery::kBlockWords> block_need_;  // per word of a block
+  // The last least count worked out, and what it was for.
+  int32_t need_shortest_ = -1, need_longest_read_ = 0, need_cutoff_ = 0, need_ = 0;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;
   std::array<uint8_t, kPreparedRoom> reference_;
   int32_t reference_stored_ = 0;

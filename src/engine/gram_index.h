@@ -31,7 +31,11 @@ class RankGrams;
 
 class GramIndex {
  public:
-  GramIndex(const PreparedRecords& records, const RecordIndex& index);
+  // Grams held by at least words() / dense_share ranks are kept as whole
+  // bitsets, the most held first, within a budget. A row spreads the
+  // others once; an index that many queries count over spares them the
+  // spreading of the fairly frequent ones (engine/gram_query.h).
+  GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t dense_share = 1);
 
   // The record is now a reference: it is no candidate of any later row.
   void retire(int32_t record);
@@ -103,7 +107,7 @@ class GramIndex {
   void lay_out(int32_t ranks);
   void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
   std::vector<uint32_t> count_holders(RankGrams& grams) const;
-  void choose_dense(const std::vector<uint32_t>& holders);
+  void choose_dense(const std::vector<uint32_t>& holders, int32_t dense_share);
   void fill_postings(RankGrams& grams, const std::vector<uint32_t>& holders);
   void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();

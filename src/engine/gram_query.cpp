@@ -10,6 +10,7 @@ namespace vexaro {
 
 GramQuery::GramQuery(const GramIndex& grams)
     : grams_(grams), rare_slots_(kMaxPrepared), empty_block_(kBlockWords, 0) {
+  static_assert(kBlockWords % BitSlicedCounter::kPairWords == 0);
   counter_.assign(grams.padded_words());
 }
 
@@ -18,7 +19,7 @@ GramQuery::GramQuery(const GramIndex& grams)
 // windows_[p] to [p+q-1] after q-1 empty ones (q = kGram), and a run of
 // empty windows is cut to q-1, since bytes under empty windows alone count
 // nothing.
-void GramQuery::list_windows(ItemView query) {
+void GramQuery::prepare(ItemView query) {
   rare_ids_.clear();
   rare_slots_.reset(static_cast<uint32_t>(std::max(query.length, 0)));
   windows_.assign(kGram - 1, Window{nullptr, -1});
@@ -52,48 +53,54 @@ void GramQuery::list_windows(ItemView query) {
   });
   for (int32_t k = 0; k < kGram - 1; ++k) append({nullptr, -1});
   bytes_ = static_cast<int32_t>(windows_.size()) - (kGram - 1);
-}
-
-void GramQuery::count(ItemView query) {
-  list_windows(query);
+  // Byte p is countable when one of windows_[p] to [p+q-1] is held.
+  countable_ = 0;
+  for (int32_t p = 0, last_held = -kGram; p < static_cast<int32_t>(windows_.size()); ++p) {
+    if (windows_[p].dense != nullptr || windows_[p].rare >= 0) last_held = p;
+    if (p >= kGram - 1 && last_held > p - kGram) ++countable_;
+  }
   const size_t slots = rare_ids_.size();
   if (block_bits_.size() < slots * kBlockWords) block_bits_.resize(slots * kBlockWords, 0);
-  rare_next_.assign(slots, 0);
   rare_begin_.resize(slots);
+  rare_end_.resize(slots);
+}
+
+void GramQuery::count_block(int32_t block, const int32_t* need) {
+  // Pairs of words are counted: the last word may be followed by its
+  // pair's, which the padding of the bitsets holds.
   constexpr int32_t kPairWords = BitSlicedCounter::kPairWords;
-  const int32_t words = (grams_.words() + kPairWords - 1) / kPairWords * kPairWords;
-  for (int32_t first = 0; first < words; first += kBlockWords) {
-    const int32_t end = std::min(first + kBlockWords, words);
-    spread(first, end, true);
-    count_block(first, end);
-    spread(first, end, false);
-  }
+  const int32_t first = first_word(block);
+  const int32_t end = (end_word(block) + kPairWords - 1) / kPairWords * kPairWords;
+  spread(first, end, true);
+  count_words(first, end, need);
+  spread(first, end, false);
 }
 
 // Sets the bits of the ranks of the block's words that hold each rarer
-// gram, from where the block before left off; or clears them again.
+// gram, or clears them again.
 void GramQuery::spread(int32_t first_word, int32_t end_word, bool set) {
   const auto first_rank = static_cast<uint32_t>(first_word * kWordBits);
   const auto end_rank = static_cast<uint32_t>(end_word * kWordBits);
   for (size_t s = 0; s < rare_ids_.size(); ++s) {
     uint64_t* bits = &block_bits_[s * kBlockWords];
     grams_.with_postings(rare_ids_[s], [&](auto begin, auto end) {
-      if (!set) {
-        for (auto p = begin + rare_begin_[s]; p != begin + rare_next_[s]; ++p)
+      if (set) {
+        const auto from = std::lower_bound(begin, end, first_rank);
+        auto p = from;
+        for (; p != end && *p < end_rank; ++p) set_bit(bits, *p - first_rank);
+        rare_begin_[s] = static_cast<uint32_t>(from - begin);
+        rare_end_[s] = static_cast<uint32_t>(p - begin);
+      } else {
+        for (auto p = begin + rare_begin_[s]; p != begin + rare_end_[s]; ++p)
           bits[word_of_bit(*p - first_rank)] = 0;
-        return;
       }
-      rare_begin_[s] = rare_next_[s];
-      auto p = begin + rare_next_[s];
-      for (; p != end && *p < end_rank; ++p) set_bit(bits, *p - first_rank);
-      rare_next_[s] = static_cast<uint32_t>(p - begin);
     });
   }
 }
 
 // Counted a pair of words at a time, the input of each query byte being
 // the union of the windows over it; each window's bitset is read once.
-void GramQuery::count_block(int32_t first_word, int32_t end_word) {
+void GramQuery::count_words(int32_t first_word, int32_t end_word, const int32_t* need) {
   VEXARO_ASSERT(end_word - first_word <= kBlockWords);
   constexpr int q = kGram;
   using Pair = BitSlicedCounter::Pair;
@@ -108,12 +115,19 @@ void GramQuery::count_block(int32_t first_word, int32_t end_word) {
       block_sets_[i] = empty_block_.data();
     }
   }
+  const int32_t words = grams_.words();
   for (int32_t word = first_word; word < end_word; word += BitSlicedCounter::kPairWords) {
     const int32_t at = word - first_word;
+    // The pair's least need; a padding word's counts matter to nobody.
+    const int32_t pair_need = word + 1 < words ? std::min(need[at], need[at + 1]) : need[at];
+    if (pair_need > countable_) {  // no count of the pair can matter: all read 0
+      counter_.count_pair_reaching(word, 0, 0, [] { return Pair{}; });
+      continue;
+    }
     Pair recent[q - 1];
     for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(block_sets_[k] + at);
     const uint64_t* const* next_window = block_sets_.data() + q - 1;
-    counter_.count_pair(word, bytes_, [&] {
+    counter_.count_pair_reaching(word, bytes_, pair_need, [&] {
       const Pair last = BitSlicedCounter::load_pair(*next_window++ + at);
       Pair x = last;
       for (int k = 0; k < q - 1; ++k) x |= recent[k];

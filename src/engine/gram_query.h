@@ -3,11 +3,14 @@
 // bytes of the query the record's q-grams cover, as a row counts its
 // reference (gram_index.h), but kept here instead of in the index, so that
 // any number of queries count over one index at once. The index must be one
-// that no row retires records from. The rarer q-grams are spread a block of
-// bitset words at a time into bitsets of one block, which stay in the cache
-// however many records the index holds.
+// that no row retires records from. The words are counted a block at a
+// time, and only the blocks a caller asks for: records much longer or
+// shorter than the query are often not worth counting. The rarer q-grams
+// are spread into bitsets of one block, which stay in the cache however
+// many records the index holds.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -24,11 +27,25 @@ class GramQuery {
   // The index must outlive the query.
   explicit GramQuery(const GramIndex& grams);
 
-  // Counts, for every record, the bytes of `query` its q-grams cover.
-  void count(ItemView query);
+  static constexpr int32_t kBlockWords = 32;  // bitset words counted at a time
 
-  int32_t words() const { return grams_.words(); }
+  // Lists the windows of `query`; counts nothing yet.
+  void prepare(ItemView query);
+  // The most any record's count can reach: the query bytes under a window
+  // that some record holds.
+  int32_t countable() const { return countable_; }
+  int32_t blocks() const { return (grams_.words() + kBlockWords - 1) / kBlockWords; }
+  int32_t first_word(int32_t block) const { return block * kBlockWords; }
+  int32_t end_word(int32_t block) const {
+    return std::min(first_word(block) + kBlockWords, grams_.words());
+  }
+  // Counts, for every record of the block's words, the bytes of the query
+  // its q-grams cover, where it can be need[w] or more for word w of the
+  // block (need[0] for its first word): a count that cannot reads 0.
+  void count_block(int32_t block, const int32_t* need);
+
   const GramIndex& index() const { return grams_; }
+  // What follows reads the counts of blocks counted since prepare.
   // The last count of a record.
   int32_t covered(int32_t record) const { return counter_.count(grams_.rank_of(record)); }
   // The listed ranks of a bitset word whose count reaches `need`.
@@ -39,7 +56,6 @@ class GramQuery {
   int32_t most(int32_t word) const { return counter_.most(word, grams_.listed_word(word)); }
 
  private:
-  static constexpr int32_t kBlockWords = 64;  // bitset words counted at a time
   // A byte's q-gram window as counted: a frequent gram's whole bitset, or
   // a rarer gram's slot among the block's bitsets; neither for a window no
   // record holds.
@@ -47,21 +63,21 @@ class GramQuery {
     const uint64_t* dense;
     int32_t rare;
   };
-  void list_windows(ItemView query);
   void spread(int32_t first_word, int32_t end_word, bool set);
-  void count_block(int32_t first_word, int32_t end_word);
+  void count_words(int32_t first_word, int32_t end_word, const int32_t* need);
 
   const GramIndex& grams_;
   GramTable rare_slots_;              // per rarer gram key of the query: its slot
   std::vector<int32_t> rare_ids_;     // per slot: the gram's id
-  std::vector<uint32_t> rare_next_;   // per slot: its first posting not yet spread
-  std::vector<uint32_t> rare_begin_;  // per slot: where the block's postings began
-  std::vector<Window> windows_;       // q-1 empty ones, then one per counted byte
-  Bitsets block_bits_;                // per slot: its bits in the block counted
+  std::vector<uint32_t> rare_begin_;  // per slot: the block's postings, in the gram's
+  std::vector<uint32_t> rare_end_;
+  std::vector<Window> windows_;  // q-1 empty ones, then one per counted byte
+  Bitsets block_bits_;           // per slot: its bits in the block counted
   Bitsets empty_block_;
   std::vector<const uint64_t*> block_sets_;  // per window: its bitset in the block
   int32_t bytes_ = 0;                        // counted bytes
-  BitSlicedCounter counter_;                 // per rank: the query bytes covered
+  int32_t countable_ = 0;
+  BitSlicedCounter counter_;  // per rank: the query bytes covered
 };
 
 }  // namespace vexaro
