@@ -33,7 +33,7 @@ Model model_scan(const Settings& s, std::string_view data) {
   vexaro::ParkMiller generator;
   int32_t countdown = 0;
   uint64_t position = 0;
-  auto in_slims = [&](uint8_t b) {
+  auto is_delimiter = [&](uint8_t b) {
     return b == 0 ||
            std::memchr(s.delimiters.data(), b, std::strlen(s.delimiters.data())) != nullptr;
   };
@@ -57,7 +57,7 @@ Model model_scan(const Settings& s, std::string_view data) {
         break;
       }
       const uint8_t b = data[position++];
-      if (in_slims(b)) break;
+      if (is_delimiter(b)) break;
       if (b == 13) carriage_return = accepted;
       ++accepted;
       if (b > m.max_byte && b <= s.range_high) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "brute_force.h"
 #include "cli/program.h"
 #include "engine/fast_search.h"
 #include "records/streams.h"
@@ -17,11 +18,12 @@
 namespace vexaro {
 namespace {
 
+const char* const kWords[] = {"alpha", "beta", "Gamma",    "delta", "eps\tilon", "zeta",
+                              "eta",   "the",  "\xc4\xe4", "x",     "abcabc",    "2026-12"};
+
 // Lines from a small vocabulary, so that near duplicates, ties and long
 // shared pieces are common; some carry tabs, capitals and high bytes.
 std::string random_input(std::mt19937& rng, int lines) {
-  static const char* words[] = {"alpha", "beta", "Gamma",    "delta", "eps\tilon", "zeta",
-                                "eta",   "the",  "\xc4\xe4", "x",     "abcabc",    "2026-12"};
   std::string input;
   std::vector<std::string> made;
   for (int i = 0; i < lines; ++i) {
@@ -30,7 +32,7 @@ std::string random_input(std::mt19937& rng, int lines) {
       line = made[rng() % made.size()];
       if (!line.empty()) line[rng() % line.size()] = "aeiou "[rng() % 6];
     } else {
-      for (int w = rng() % 7; w >= 0; --w) line += std::string(words[rng() % 12]) + " ";
+      for (int w = rng() % 7; w >= 0; --w) line += std::string(kWords[rng() % 12]) + " ";
     }
     made.push_back(line);
     input += line + "\n";
@@ -77,6 +79,22 @@ TEST(FastSearch, WholeRunsMatchTheLiteralEngine) {
       expect_literal_outcome_on_every_thread_count(input, args);
       if (HasFatalFailure()) return;
     }
+  }
+}
+
+// Versions of one long line, which the suffix automaton searches, and
+// lines that prepare alike, which are twins, in every order.
+TEST(FastSearch, LongVersionsAndTwinsMatchTheLiteralEngine) {
+  std::mt19937 rng(99);
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"-dr"}, {"-d", "-p", "-a"}, {"-d", "-a9999"}, {"-d", "-f", "-r"}, {"-d", "-m"}}) {
+    std::string base, input;
+    while (base.size() < 300) base += std::string(kWords[rng() % 12]) + " ";
+    const std::string twins[] = {"Same line again", "same LINE again", "same line, again!"};
+    for (int i = 0; i < 30; ++i)
+      input += (i % 2 ? testing::edited(base, rng, "xyzE") : twins[rng() % 3]) + "\n";
+    expect_literal_outcome_on_every_thread_count(input, args);
+    if (HasFatalFailure()) return;
   }
 }
 

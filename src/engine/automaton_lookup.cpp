@@ -13,7 +13,7 @@ namespace vexaro {
 
 int32_t AutomatonLookup::statistics(const ArrangedPair& a, MatchingStatistics& stats) {
   stats_ = &stats;
-  through_pattern_ = a.reference_is_pattern && minscan_ >= kGram;
+  through_pattern_ = a.reference_is_pattern && shortest_piece_ >= kGram;
   const ItemView indexed = through_pattern_ ? a.pattern : a.searched;
   if (!automaton_.holds(indexed)) {
     automaton_.build(indexed);

@@ -25,7 +25,8 @@ class AutomatonLookup {
  public:
   // `completes` whether a reference's automaton is completed for walks:
   // worth it when it meets many candidates.
-  AutomatonLookup(int32_t minscan, bool completes) : minscan_(minscan), completes_(completes) {}
+  AutomatonLookup(int32_t shortest_piece, bool completes)
+      : shortest_piece_(shortest_piece), completes_(completes) {}
 
   int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
   void start_scan(const ArrangedPair& a);
@@ -37,7 +38,7 @@ class AutomatonLookup {
   void chain_searched(const ArrangedPair& a);
   int32_t short_window(const ArrangedPair& a, int32_t P, int32_t L) const;
 
-  const int32_t minscan_;
+  const int32_t shortest_piece_;
   const bool completes_;
   const MatchingStatistics* stats_ = nullptr;
   SuffixAutomaton automaton_;

@@ -10,7 +10,7 @@
 namespace vexaro {
 
 template <class Mask>
-BitLookup<Mask>::BitLookup(int32_t minscan) : minscan_(minscan) {}
+BitLookup<Mask>::BitLookup(int32_t shortest_piece) : shortest_piece_(shortest_piece) {}
 
 // The longest piece starting at each pattern byte, from the start positions
 // of the current piece in the searched item, walking the pattern backwards.

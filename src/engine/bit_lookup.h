@@ -25,7 +25,7 @@ class BitLookup {
  public:
   static constexpr int kLongestItem = 8 * sizeof(Mask);
 
-  explicit BitLookup(int32_t minscan);
+  explicit BitLookup(int32_t shortest_piece);
 
   int32_t statistics(const ArrangedPair& a, MatchingStatistics& stats);
   void start_scan(const ArrangedPair&) { blanked_ = 0; }
@@ -35,7 +35,7 @@ class BitLookup {
  private:
   void load(ItemView searched);
 
-  const int32_t minscan_;
+  const int32_t shortest_piece_;
   std::array<Mask, 256> occurs_{};            // per byte value: its positions
   std::array<uint8_t, kLongestItem> item_{};  // the item `occurs_` holds
   int32_t item_length_ = 0;
@@ -50,15 +50,15 @@ class BitLookup {
 // Inline, with blank: the scan asks for every window it tries.
 template <class Mask>
 inline WindowFound BitLookup<Mask>::find(const ArrangedPair& a, int32_t P, int32_t L) {
-  VEXARO_ASSERT(P >= 0 && L >= minscan_ && P + L <= a.pattern.length);
+  VEXARO_ASSERT(P >= 0 && L >= shortest_piece_ && P + L <= a.pattern.length);
   VEXARO_ASSERT(a.searched.length <= kLongestItem);
   // Made at the first length asked, the longest that will be.
   if (window_at_[P] == kUnmade) {
-    window_at_[P] = windows_used_ - minscan_;
+    window_at_[P] = windows_used_ - shortest_piece_;
     Mask starts = occurs_[a.pattern.bytes[P]];
     for (int32_t k = 1; k <= L; ++k) {
       if (k > 1) starts &= occurs_[a.pattern.bytes[P + k - 1]] >> (k - 1);
-      if (k >= minscan_) windows_[windows_used_++] = starts;
+      if (k >= shortest_piece_) windows_[windows_used_++] = starts;
     }
   }
   // Starts whose L bytes hold a blanked byte: spread each blanked bit down.

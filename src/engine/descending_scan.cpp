@@ -14,7 +14,7 @@
 namespace vexaro {
 
 DescendingScan::DescendingScan(const Measure& measure, const RecordStats& stats)
-    : measure_(measure), stats_(stats), minscan_(measure.shortest_piece) {
+    : measure_(measure), stats_(stats), shortest_piece_(measure.shortest_piece) {
   taken_.reserve(kItemRoom);
   waited_.reserve(kItemRoom);
   merged_.reserve(kItemRoom);
@@ -40,7 +40,7 @@ int32_t DescendingScan::score(const ArrangedPair& a, MatchingStatistics& stats, 
   lookup.start_scan(a);
 
   uint64_t match_sum = 0;
-  for (int32_t L = next_length(start); L >= minscan_; L = next_length(L - 1)) {
+  for (int32_t L = next_length(start); L >= shortest_piece_; L = next_length(L - 1)) {
     if (const uint64_t bound = match_sum + match_sum_bound(measure_, covered, L, searched_length);
         !beating.reached_by(bound))
       return score_of(bound);
@@ -91,11 +91,12 @@ int32_t DescendingScan::wait_at_longest(const ArrangedPair& a, MatchingStatistic
   }
   stats.alive_bits(pattern_length, alive_.data());
   int32_t covered = 0, reach = 0;
-  stats.for_each_run(pattern_length, start, minscan_, [&](int32_t P, int32_t last, int32_t end) {
-    enter(P, last, end, first_);
-    covered += std::max(0, end - std::max(reach, P));
-    reach = std::max(reach, end);
-  });
+  stats.for_each_run(pattern_length, start, shortest_piece_,
+                     [&](int32_t P, int32_t last, int32_t end) {
+                       enter(P, last, end, first_);
+                       covered += std::max(0, end - std::max(reach, P));
+                       reach = std::max(reach, end);
+                     });
   return covered;
 }
 
@@ -134,7 +135,7 @@ void DescendingScan::take_waiting(int32_t L) {
 }
 
 void DescendingScan::wait(int32_t first, int32_t last, int32_t end) {
-  last = std::min(last, end - minscan_);  // starts with shorter windows count nothing
+  last = std::min(last, end - shortest_piece_);  // starts with shorter windows count nothing
   if (last < first) return;
   enter(first, last, end, later_);
 }

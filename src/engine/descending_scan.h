@@ -106,7 +106,7 @@ class DescendingScan {
 
   const Measure measure_;
   const RecordStats& stats_;
-  const int32_t minscan_;
+  const int32_t shortest_piece_;
   // Per first start of a waiting run: its last start, and the byte its
   // windows end before.
   std::array<int32_t, kItemRoom> run_last_, run_end_;
