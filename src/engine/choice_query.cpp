@@ -193,16 +193,23 @@ int32_t ChoiceQuery::seed(Sink& sink, int32_t first_word, int32_t end_word) {
   int32_t highest = 0;
   for (int32_t word = first_word; word < end_word; ++word)
     highest = std::max(highest, count_->most(word));
-  int32_t floor = BitSlicedCounter::kMostCount + 1;
-  for (int32_t level = highest; level >= highest / 2 && !sink.full(); --level) {
-    for (int32_t word = first_word; word < end_word; ++word) {
-      const uint64_t bits = count_->reaching(word, level) & ~count_->reaching(word, level + 1);
-      for_each_bit(bits,
-                   [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
-    }
-    floor = level;
+  // Listed once with their counts, rather than a pass over the block per count.
+  seeds_.clear();
+  for (int32_t word = first_word; word < end_word; ++word) {
+    for_each_bit(count_->reaching(word, highest / 2), [&](int place) {
+      const int32_t rank = word * kWordBits + place;
+      seeds_.push_back({count_->covered_at(rank), rank});
+    });
   }
-  return floor;
+  std::sort(seeds_.begin(), seeds_.end(), [](const Seed& a, const Seed& b) {
+    return a.count != b.count ? a.count > b.count : a.rank < b.rank;
+  });
+  for (size_t i = 0; i < seeds_.size();) {
+    if (sink.full()) return seeds_[i - 1].count;
+    for (const int32_t level = seeds_[i].count; i < seeds_.size() && seeds_[i].count == level; ++i)
+      offer(sink, grams.place_of_rank(seeds_[i].rank));
+  }
+  return highest / 2;
 }
 
 // Scores the choice against what it must pass, and hands it and its later

@@ -63,6 +63,10 @@ class ChoiceQuery {
   PairScorer pair_;
   std::optional<GramQuery> count_;
   std::array<int32_t, GramQuery::kBlockWords> block_need_;  // per word of a block
+  struct Seed {
+    int32_t count, rank;
+  };
+  std::vector<Seed> seeds_;  // a block's choices of the highest counts
   // The last least count worked out, and what it was for.
   int32_t need_shortest_ = -1, need_longest_read_ = 0, need_cutoff_ = 0, need_ = 0;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;

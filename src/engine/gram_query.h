@@ -47,7 +47,8 @@ class GramQuery {
   const GramIndex& index() const { return grams_; }
   // What follows reads the counts of blocks counted since prepare.
   // The last count of a record.
-  int32_t covered(int32_t record) const { return counter_.count(grams_.rank_of(record)); }
+  int32_t covered(int32_t record) const { return covered_at(grams_.rank_of(record)); }
+  int32_t covered_at(int32_t rank) const { return counter_.count(rank); }
   // The listed ranks of a bitset word whose count reaches `need`.
   uint64_t reaching(int32_t word, int32_t need) const {
     return grams_.listed_word(word) & counter_.reaching(word, need);
