@@ -120,6 +120,21 @@ TEST(Index, EveryQueryFormFollowsTheLiteralScores) {
   }
 }
 
+// Enough choices for the gram index's counts to be taken block by block,
+// the blocks of the query's length first, under the measures it serves.
+TEST(Index, ChoicesCountedBlockByBlockFollowTheLiteralScores) {
+  std::mt19937 rng(28);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"-p", "-a3", "-f"}, {"-a9999"}}) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const Settings settings = parse_arguments(args, false);
+    const std::vector<std::string> choices = choices_with_copies(rng, 5000, 40);
+    const RecordStats stats = index_records(settings, choices).stats;
+    const Index index(Options::from_arguments(args), choices, std::nullopt, 2);
+    check_queries(index, settings, stats, choices, queries_for(rng, choices));
+  }
+}
+
 // The scores are a Scorer's with the index's statistics, given or the choices'.
 TEST(Index, ScoresAreAScorersWithTheIndexsStatistics) {
   std::mt19937 rng(27);
