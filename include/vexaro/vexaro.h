@@ -302,14 +302,19 @@ class Index {
   // equal scores in the order of the choices.
   std::vector<Match> matches(std::string_view query, int min_score) const;
   // best_match of each query, in the order of the queries, the queries
-  // spread over the index's threads.
+  // spread over the index's threads; with `threads`, over at most that many
+  // of them (0: all, 1: the caller's alone).
   template <class Queries, std::enable_if_t<detail::is_text_range_v<Queries>, int> = 0>
   std::vector<std::optional<Match>> best_matches(const Queries& queries) const {
-    return best_matches_of(detail::text_views(queries));
+    return best_matches_of(detail::text_views(queries), 0);
+  }
+  template <class Queries, std::enable_if_t<detail::is_text_range_v<Queries>, int> = 0>
+  std::vector<std::optional<Match>> best_matches(const Queries& queries, int threads) const {
+    return best_matches_of(detail::text_views(queries), threads);
   }
   std::vector<std::optional<Match>> best_matches(
       std::initializer_list<std::string_view> queries) const {
-    return best_matches_of(std::vector<std::string_view>(queries));
+    return best_matches_of(std::vector<std::string_view>(queries), 0);
   }
 
   struct Impl;
@@ -318,8 +323,8 @@ class Index {
   struct Views {};
   Index(Views, const Options& options, const std::vector<std::string_view>& choices,
         const std::optional<Statistics>& statistics, int threads);
-  std::vector<std::optional<Match>> best_matches_of(
-      const std::vector<std::string_view>& queries) const;
+  std::vector<std::optional<Match>> best_matches_of(const std::vector<std::string_view>& queries,
+                                                    int threads) const;
   const Impl& impl() const;
 
   std::unique_ptr<Impl> impl_;

@@ -93,12 +93,12 @@ std::vector<Match> Index::matches(std::string_view query, int min_score) const {
 }
 
 std::vector<std::optional<Match>> Index::best_matches_of(
-    const std::vector<std::string_view>& queries) const {
+    const std::vector<std::string_view>& queries, int threads) const {
   const Impl& index = impl();
   for (size_t q = 0; q < queries.size(); ++q) check_record(queries[q], "query", q);
   std::vector<std::optional<Match>> found;
   found.reserve(queries.size());
-  for (std::optional<ChoiceMatch>& best : index.index.best_of_each(queries))
+  for (std::optional<ChoiceMatch>& best : index.index.best_of_each(queries, threads))
     found.push_back(best ? std::optional<Match>(match(std::move(*best))) : std::nullopt);
   return found;
 }

@@ -73,12 +73,14 @@ std::optional<ChoiceMatch> ChoiceIndex::best_of(ChoiceQuery& query, std::string_
 }
 
 std::vector<std::optional<ChoiceMatch>> ChoiceIndex::best_of_each(
-    const std::vector<std::string_view>& queries) const {
+    const std::vector<std::string_view>& queries, int threads) const {
+  const int working = threads > 0 ? std::min(threads, threads_) : threads_;
   std::vector<std::optional<ChoiceMatch>> found(queries.size());
   std::atomic<size_t> next{0};
   std::exception_ptr failure;
   std::mutex failure_mutex;
-  auto lane = [&](int) {
+  auto lane = [&](int thread) {
+    if (thread >= working) return;  // woken with the pool, but not asked for
     try {
       const HeldQuery held = hold_query();
       for (size_t q; (q = next.fetch_add(1, std::memory_order_relaxed)) < queries.size();)
@@ -90,7 +92,7 @@ std::vector<std::optional<ChoiceMatch>> ChoiceIndex::best_of_each(
     }
   };
   std::unique_lock<std::mutex> pool(pool_mutex_, std::try_to_lock);
-  if (pool.owns_lock() && threads_ > 1 && queries.size() > 1) {
+  if (pool.owns_lock() && working > 1 && queries.size() > 1) {
     pool_.run(lane);
   } else {
     lane(0);

@@ -47,9 +47,10 @@ class ChoiceIndex {
   std::vector<ChoiceMatch> top(std::string_view query, size_t limit) const;
   // Every choice above `min_score`, best first, ties in the order of the choices.
   std::vector<ChoiceMatch> above(std::string_view query, int32_t min_score) const;
-  // The best choice of each query, the queries spread over the threads.
-  std::vector<std::optional<ChoiceMatch>> best_of_each(
-      const std::vector<std::string_view>& queries) const;
+  // The best choice of each query, the queries spread over at most
+  // `threads` of the index's threads (all of them when 0 or more).
+  std::vector<std::optional<ChoiceMatch>> best_of_each(const std::vector<std::string_view>& queries,
+                                                       int threads) const;
 
  private:
   // A query's working memory, from the shelf or new, back on the shelf
