@@ -161,18 +161,32 @@ void ChoiceQuery::search_block(Sink& sink, int32_t block) {
   count_->count_block(block, block_need_.data());
   int32_t floor = kNone;
   if (Sink::kSeeded && !sink.full()) floor = seed(sink, first_word, end_word);
-  const GramIndex& grams = count_->index();
+  if (sink.least_cutoff() != cutoff) {
+    cutoff = sink.least_cutoff();
+    work_out_needs(cutoff);
+  }
+  seeds_.clear();
   for (int32_t word = first_word; word < end_word; ++word) {
-    if (sink.least_cutoff() != cutoff) {
-      cutoff = sink.least_cutoff();
-      work_out_needs(cutoff);
-    }
     const int32_t need = block_need_[word - first_word];
     if (need == kNone) continue;
     uint64_t bits = count_->reaching(word, need);
     if (floor != kNone) bits &= ~count_->reaching(word, floor);
-    for_each_bit(bits,
-                 [&](int place) { offer(sink, grams.place_of_rank(word * kWordBits + place)); });
+    for_each_bit(bits, [&](int place) {
+      const int32_t rank = word * kWordBits + place;
+      seeds_.push_back({count_->covered_at(rank), rank});
+    });
+  }
+  // The highest counts first: they tend to score highest, so that the
+  // cutoff rises early and passes over more of the rest.
+  if (Sink::kSeeded) std::sort(seeds_.begin(), seeds_.end(), higher_count);
+  const GramIndex& grams = count_->index();
+  for (const Seed& seed : seeds_) {
+    if (sink.least_cutoff() != cutoff) {
+      cutoff = sink.least_cutoff();
+      work_out_needs(cutoff);
+    }
+    if (seed.count >= block_need_[seed.rank / kWordBits - first_word])
+      offer(sink, grams.place_of_rank(seed.rank));
   }
 }
 
@@ -201,9 +215,7 @@ int32_t ChoiceQuery::seed(Sink& sink, int32_t first_word, int32_t end_word) {
       seeds_.push_back({count_->covered_at(rank), rank});
     });
   }
-  std::sort(seeds_.begin(), seeds_.end(), [](const Seed& a, const Seed& b) {
-    return a.count != b.count ? a.count > b.count : a.rank < b.rank;
-  });
+  std::sort(seeds_.begin(), seeds_.end(), higher_count);
   for (size_t i = 0; i < seeds_.size();) {
     if (sink.full()) return seeds_[i - 1].count;
     for (const int32_t level = seeds_[i].count; i < seeds_.size() && seeds_[i].count == level; ++i)

@@ -66,7 +66,10 @@ class ChoiceQuery {
   struct Seed {
     int32_t count, rank;
   };
-  std::vector<Seed> seeds_;  // a block's choices of the highest counts
+  static bool higher_count(const Seed& a, const Seed& b) {
+    return a.count != b.count ? a.count > b.count : a.rank < b.rank;
+  }
+  std::vector<Seed> seeds_;  // a block's choices to offer, in the order offered
   // The last least count worked out, and what it was for.
   int32_t need_shortest_ = -1, need_longest_read_ = 0, need_cutoff_ = 0, need_ = 0;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;
