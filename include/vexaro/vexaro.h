@@ -263,11 +263,12 @@ std::vector<Match> matches(const Options& options, std::string_view query,
 // Threads: the index keeps one pool of `threads` threads (0: VEXARO_THREADS
 // or the machine's cores), the caller's own thread included, started with
 // the index and reused by every call; they sleep between calls and never
-// spin. A call shares its work with the pool when it is worth it (always
-// for best_matches, which spreads the queries); a call that finds the pool
-// busy with another caller's call runs on its own thread, so several
-// threads may query one index at once and no more threads than asked ever
-// work for it. An Index can be moved, not copied; a moved-from Index may
+// spin. best_matches spreads its queries over the pool, or over as many of
+// its threads as the call asks; best_match, extract and matches run on the
+// caller's thread, one query being too short to share. A best_matches that
+// finds the pool busy with another caller's call runs on its own thread,
+// so several threads may query one index at once and no more threads than
+// asked ever work for it. An Index can be moved, not copied; a moved-from Index may
 // only be assigned to or destroyed (its calls throw std::logic_error).
 class Index {
  public:
