@@ -139,8 +139,8 @@ int32_t ChoiceQuery::block_of_length(int32_t length) const {
 }
 
 // Counts the block if a choice of it could pass the sink's least cutoff,
-// seeds the sink from it while the sink has room, then lists per word the
-// choices whose count can pass the cutoff and offers them.
+// seeds the sink from it while the sink has room, then offers the choices
+// whose count can pass the cutoff, the highest counts first.
 template <class Sink>
 void ChoiceQuery::search_block(Sink& sink, int32_t block) {
   constexpr int32_t kNone = BitSlicedCounter::kMostCount + 1;  // a need no count meets
