@@ -45,6 +45,9 @@ struct TopSink {
   TopChoices& top;
   static constexpr bool kSeeded = true;
   bool full() const { return top.full(); }
+  // Only a list of several gains from scoring the likeliest choices of all
+  // blocks first: the best alone is found near the query's length.
+  bool defers() const { return top.limit() > 1; }
   int32_t cutoff(int32_t choice) const { return top.cutoff(static_cast<size_t>(choice)); }
   int32_t least_cutoff() const { return top.least_cutoff(); }
   void take(int32_t score, int32_t choice) { top.offer(score, static_cast<size_t>(choice)); }
@@ -55,6 +58,7 @@ struct AboveSink {
   std::vector<ChoiceScore>& found;
   static constexpr bool kSeeded = false;
   bool full() const { return true; }
+  bool defers() const { return false; }
   int32_t cutoff(int32_t) const { return min_score; }
   int32_t least_cutoff() const { return min_score; }
   void take(int32_t score, int32_t choice) {
@@ -117,9 +121,23 @@ void ChoiceQuery::search(Sink& sink) {
   // highest, then outwards, longer and shorter in turn.
   const int32_t blocks = count_->blocks();
   const int32_t first = block_of_length(bounds_.reference().length);
+  deferred_.clear();
   for (int32_t step = 0; step < 2 * blocks; ++step) {
     const int32_t block = step % 2 == 0 ? first + step / 2 : first - (step + 1) / 2;
-    if (block >= 0 && block < blocks) search_block(sink, block);
+    if (block >= 0 && block < blocks) search_block(sink, block, step > 0 && sink.defers());
+  }
+  offer_deferred(sink);
+}
+
+// The choices deferred, the highest estimates first, each if its count can
+// still pass the cutoff.
+template <class Sink>
+void ChoiceQuery::offer_deferred(Sink& sink) {
+  std::sort(deferred_.begin(), deferred_.end(), higher_count);
+  const GramIndex& grams = count_->index();
+  for (const Seed& each : deferred_) {
+    const int32_t need = least_count(each.rank / kWordBits, sink.least_cutoff());
+    if (count_->covered_at(each.rank) >= need) offer(sink, grams.place_of_rank(each.rank));
   }
 }
 
@@ -142,7 +160,7 @@ int32_t ChoiceQuery::block_of_length(int32_t length) const {
 // seeds the sink from it while the sink has room, then offers the choices
 // whose count can pass the cutoff, the highest counts first.
 template <class Sink>
-void ChoiceQuery::search_block(Sink& sink, int32_t block) {
+void ChoiceQuery::search_block(Sink& sink, int32_t block, bool defer) {
   constexpr int32_t kNone = BitSlicedCounter::kMostCount + 1;  // a need no count meets
   const int32_t first_word = count_->first_word(block), end_word = count_->end_word(block);
   // Per word, the least count that can pass the cutoff, or kNone.
@@ -177,17 +195,37 @@ void ChoiceQuery::search_block(Sink& sink, int32_t block) {
     });
   }
   // The highest counts first: they tend to score highest, so that the
-  // cutoff rises early and passes over more of the rest.
-  if (Sink::kSeeded) std::sort(seeds_.begin(), seeds_.end(), higher_count);
+  // cutoff rises early and passes over more of the rest. Deferring, only
+  // the highest is offered now, to raise the cutoff the next blocks are
+  // counted with; the rest wait for the estimates of every block.
+  if (defer && !seeds_.empty()) {
+    std::iter_swap(seeds_.begin(), std::min_element(seeds_.begin(), seeds_.end(), higher_count));
+  } else if (Sink::kSeeded) {
+    std::sort(seeds_.begin(), seeds_.end(), higher_count);
+  }
   const GramIndex& grams = count_->index();
-  for (const Seed& seed : seeds_) {
+  for (size_t i = 0; i < seeds_.size(); ++i) {
     if (sink.least_cutoff() != cutoff) {
       cutoff = sink.least_cutoff();
       work_out_needs(cutoff);
     }
-    if (seed.count >= block_need_[seed.rank / kWordBits - first_word])
+    const Seed& seed = seeds_[i];
+    if (seed.count < block_need_[seed.rank / kWordBits - first_word]) continue;
+    if (defer && i > 0) {
+      deferred_.push_back({estimate(seed), seed.rank});
+    } else {
       offer(sink, grams.place_of_rank(seed.rank));
+    }
   }
+}
+
+// A choice's count over the bytes of both items: the plain score it would
+// have if its count were all matched, enough to order choices by.
+int32_t ChoiceQuery::estimate(const Seed& seed) const {
+  const int32_t choice = count_->index().place_of_rank(seed.rank);
+  const int32_t lengths =
+      bounds_.reference().length + choices_.records().candidate_length(choice) + 1;
+  return seed.count * 65536 / lengths;
 }
 
 // The most a choice of the word can match: no more than the query bytes
@@ -264,7 +302,7 @@ int32_t ChoiceQuery::evaluate(int32_t choice, int32_t cutoff) {
 // The least count of the word's choices with which one could pass
 // `cutoff`. It depends on the word's shortest choice and, under -f, on its
 // longest stored one: words in a row often share it.
-int32_t ChoiceQuery::least_count(int32_t word, int32_t cutoff) {
+inline int32_t ChoiceQuery::least_count(int32_t word, int32_t cutoff) {
   const GramIndex& grams = count_->index();
   if (measure_.longest_substrings()) {
     const int32_t longest = longest_not_above(cutoff);

@@ -5,7 +5,10 @@
 // through. The choices with the highest counts are scored first, so that
 // the cutoff (the best so far, or the k-th best) rises at once; then every
 // bitset word lists the choices whose count could beat it, and only those
-// meet the candidate bounds and, past them, the exact score. Without a
+// meet the candidate bounds and, past them, the exact score. The best few
+// lie at many lengths: past the first block, a search for several offers a
+// block's highest count at once and the rest once every block is counted,
+// the highest estimated scores first. Without a
 // gram index (-m, -b) every choice meets the bounds. A later twin scores
 // what the first of its class does and is never scored itself.
 #pragma once
@@ -46,7 +49,9 @@ class ChoiceQuery {
   template <class Sink>
   void search(Sink& sink);
   template <class Sink>
-  void search_block(Sink& sink, int32_t block);
+  void search_block(Sink& sink, int32_t block, bool defer);
+  template <class Sink>
+  void offer_deferred(Sink& sink);
   template <class Sink>
   int32_t seed(Sink& sink, int32_t first_word, int32_t end_word);
   template <class Sink>
@@ -54,7 +59,7 @@ class ChoiceQuery {
   int32_t evaluate(int32_t choice, int32_t cutoff);
   int32_t block_of_length(int32_t length) const;
   int32_t most_count(int32_t word) const;
-  int32_t least_count(int32_t word, int32_t cutoff);
+  [[gnu::always_inline]] int32_t least_count(int32_t word, int32_t cutoff);
   int32_t longest_not_above(int32_t cutoff) const;
 
   const IndexedChoices& choices_;
@@ -70,6 +75,10 @@ class ChoiceQuery {
     return a.count != b.count ? a.count > b.count : a.rank < b.rank;
   }
   std::vector<Seed> seeds_;  // a block's choices to offer, in the order offered
+  // Choices of every block but the first, their count turned into an
+  // estimate of their score, offered once every block is counted.
+  std::vector<Seed> deferred_;
+  int32_t estimate(const Seed& seed) const;
   // The last least count worked out, and what it was for.
   int32_t need_shortest_ = -1, need_longest_read_ = 0, need_cutoff_ = 0, need_ = 0;
   std::array<uint8_t, kMaxRecordLength + 1> raw_;
