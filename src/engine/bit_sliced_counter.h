@@ -60,8 +60,9 @@ class BitSlicedCounter {
 
   // The last count of a column, which is a rank of the gram index.
   int32_t count(int32_t column) const;
-  // The columns of a word whose last count is at least `need`.
-  uint64_t reaching(int32_t word, int32_t need) const;
+  // The columns of a word whose last count is at least `need`. Counts known
+  // to stay below 2^planes need only their low `planes` read.
+  uint64_t reaching(int32_t word, int32_t need, int planes = kPlanes) const;
   // The highest last count among the columns `among` of a word; 0 if none.
   int32_t most(int32_t word, uint64_t among) const {
     const uint64_t* planes = planes_of(word);
@@ -244,12 +245,12 @@ inline int32_t BitSlicedCounter::count(int32_t column) const {
   return count;
 }
 
-inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need) const {
+inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need, int used) const {
   if (need <= 0) return ~uint64_t{0};
-  if (need > kMostCount) return 0;
+  if ((need >> used) != 0) return 0;
   const uint64_t* planes = planes_of(word);
   uint64_t above = 0, equal = ~uint64_t{0};
-  for (int k = kPlanes - 1; k >= 0; --k) {
+  for (int k = used - 1; k >= 0; --k) {
     if ((need >> k) & 1) {
       equal &= planes[k];
     } else {

@@ -222,9 +222,8 @@ void ChoiceQuery::search_block(Sink& sink, int32_t block, bool defer) {
 // A choice's count over the bytes of both items: the plain score it would
 // have if its count were all matched, enough to order choices by.
 int32_t ChoiceQuery::estimate(const Seed& seed) const {
-  const int32_t choice = count_->index().place_of_rank(seed.rank);
-  const int32_t lengths =
-      bounds_.reference().length + choices_.records().candidate_length(choice) + 1;
+  const int32_t shortest = count_->index().shortest(seed.rank / kWordBits);
+  const int32_t lengths = bounds_.reference().length + shortest + 1;
   return seed.count * 65536 / lengths;
 }
 

@@ -2,6 +2,7 @@
 #include "engine/gram_query.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "common/check.h"
 #include "engine/grams.h"
@@ -53,6 +54,8 @@ void GramQuery::prepare(ItemView query) {
   });
   for (int32_t k = 0; k < kGram - 1; ++k) append({nullptr, -1});
   bytes_ = static_cast<int32_t>(windows_.size()) - (kGram - 1);
+  count_planes_ = std::clamp(static_cast<int>(std::bit_width(static_cast<uint32_t>(bytes_))), 1,
+                             BitSlicedCounter::kPlanes);
   // Byte p is countable when one of windows_[p] to [p+q-1] is held.
   countable_ = 0;
   for (int32_t p = 0, last_held = -kGram; p < static_cast<int32_t>(windows_.size()); ++p) {

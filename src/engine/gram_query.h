@@ -51,7 +51,7 @@ class GramQuery {
   int32_t covered_at(int32_t rank) const { return counter_.count(rank); }
   // The listed ranks of a bitset word whose count reaches `need`.
   uint64_t reaching(int32_t word, int32_t need) const {
-    return grams_.listed_word(word) & counter_.reaching(word, need);
+    return grams_.listed_word(word) & counter_.reaching(word, need, count_planes_);
   }
   // The highest count of a listed rank of the word, 0 if none.
   int32_t most(int32_t word) const { return counter_.most(word, grams_.listed_word(word)); }
@@ -78,7 +78,8 @@ class GramQuery {
   std::vector<const uint64_t*> block_sets_;  // per window: its bitset in the block
   int32_t bytes_ = 0;                        // counted bytes
   int32_t countable_ = 0;
-  BitSlicedCounter counter_;  // per rank: the query bytes covered
+  int count_planes_ = BitSlicedCounter::kPlanes;  // the low planes a count of bytes_ reaches
+  BitSlicedCounter counter_;                      // per rank: the query bytes covered
 };
 
 }  // namespace vexaro
