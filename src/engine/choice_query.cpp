@@ -124,7 +124,7 @@ void ChoiceQuery::search(Sink& sink) {
   deferred_.clear();
   for (int32_t step = 0; step < 2 * blocks; ++step) {
     const int32_t block = step % 2 == 0 ? first + step / 2 : first - (step + 1) / 2;
-    if (block >= 0 && block < blocks) search_block(sink, block, step > 0 && sink.defers());
+    if (block >= 0 && block < blocks) search_block(sink, block, sink.defers());
   }
   offer_deferred(sink);
 }

@@ -6,11 +6,11 @@
 // the cutoff (the best so far, or the k-th best) rises at once; then every
 // bitset word lists the choices whose count could beat it, and only those
 // meet the candidate bounds and, past them, the exact score. The best few
-// lie at many lengths: past the first block, a search for several offers a
-// block's highest count at once and the rest once every block is counted,
-// the highest estimated scores first. Without a
-// gram index (-m, -b) every choice meets the bounds. A later twin scores
-// what the first of its class does and is never scored itself.
+// lie at many lengths: a search for several offers a block's highest count
+// at once and the rest once every block is counted, the highest estimated
+// scores first. Without a gram index (-m, -b) every choice meets the
+// bounds. A later twin scores what the first of its class does and is
+// never scored itself.
 #pragma once
 
 #include <array>
@@ -71,12 +71,16 @@ class ChoiceQuery {
   struct Seed {
     int32_t count, rank;
   };
-  static bool higher_count(const Seed& a, const Seed& b) {
-    return a.count != b.count ? a.count > b.count : a.rank < b.rank;
-  }
+  // An object rather than a function, so that the sorts inline it.
+  struct HigherCount {
+    bool operator()(const Seed& a, const Seed& b) const {
+      return a.count != b.count ? a.count > b.count : a.rank < b.rank;
+    }
+  };
+  static constexpr HigherCount higher_count{};
   std::vector<Seed> seeds_;  // a block's choices to offer, in the order offered
-  // Choices of every block but the first, their count turned into an
-  // estimate of their score, offered once every block is counted.
+  // Choices of a search for several, their count turned into an estimate
+  // of their score, offered once every block is counted.
   std::vector<Seed> deferred_;
   int32_t estimate(const Seed& seed) const;
   // The last least count worked out, and what it was for.
