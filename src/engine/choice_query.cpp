@@ -219,8 +219,9 @@ void ChoiceQuery::search_block(Sink& sink, int32_t block, bool defer) {
   }
 }
 
-// A choice's count over the bytes of both items: the plain score it would
-// have if its count were all matched, enough to order choices by.
+// A choice's count over the bytes of the query and of its word's shortest
+// choice: about the plain score it would have if its count were all
+// matched, enough to order choices by, without reading the choice itself.
 int32_t ChoiceQuery::estimate(const Seed& seed) const {
   const int32_t shortest = count_->index().shortest(seed.rank / kWordBits);
   const int32_t lengths = bounds_.reference().length + shortest + 1;
