@@ -13,6 +13,10 @@
 // the calling thread. best_match runs on VEXARO_THREADS threads (default:
 // one per core).
 //
+// BM_Index, BM_IndexFile: the same lookups, best_match and extract(query,
+// 5), through an Index of the choices built once, on one thread;
+// BM_IndexBuild builds the index.
+//
 // The *File cases read the inputs of ../shared/bench/make_data.sh from the
 // directory VEXARO_BENCH_DATA names, and are skipped without it: a pair of
 // versions of one ~1600-byte paragraph (variants.txt), and the queries of
@@ -193,6 +197,54 @@ BENCHMARK_CAPTURE(BM_BestMatch, score_loop, Way::score_loop)->Apply(by_count);
 BENCHMARK_CAPTURE(BM_BestMatchFile, best_match, Way::best_match)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BestMatchFile, scorer_loop, Way::scorer_loop)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BestMatchFile, score_loop, Way::score_loop)->Unit(benchmark::kMillisecond);
+
+// The same lookups through an Index built once, on one thread.
+enum class Lookup { best_match, extract5 };
+
+void run_index(benchmark::State& state, const Search& search, Lookup lookup) {
+  if (search.choices.empty()) {
+    state.SkipWithError("VEXARO_BENCH_DATA holds no pkgdesc.txt");
+    return;
+  }
+  const Index index(Options(), search.choices, std::nullopt, 1);
+  size_t next = 0;
+  for (auto _ : state) {
+    const std::string& query = search.queries[next];
+    if (lookup == Lookup::best_match) {
+      benchmark::DoNotOptimize(index.best_match(query));
+    } else {
+      benchmark::DoNotOptimize(index.extract(query, 5));
+    }
+    next = (next + 1) % search.queries.size();
+  }
+  state.counters["choices"] = static_cast<double>(search.choices.size());
+}
+
+void BM_Index(benchmark::State& state, Lookup lookup) {
+  run_index(state, made_up_search(state.range(0)), lookup);
+}
+
+void BM_IndexFile(benchmark::State& state, Lookup lookup) {
+  run_index(state, package_search(), lookup);
+}
+
+void BM_IndexBuild(benchmark::State& state) {
+  const std::vector<std::string> choices = made_up_lines(state.range(0));
+  for (auto _ : state) {
+    const Index index(Options(), choices, std::nullopt, 1);
+    benchmark::DoNotOptimize(index.size());
+  }
+}
+
+void by_count_in_microseconds(benchmark::internal::Benchmark* b) {
+  b->Arg(2000)->Arg(16000)->ArgName("choices")->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK_CAPTURE(BM_Index, best_match, Lookup::best_match)->Apply(by_count_in_microseconds);
+BENCHMARK_CAPTURE(BM_Index, extract5, Lookup::extract5)->Apply(by_count_in_microseconds);
+BENCHMARK_CAPTURE(BM_IndexFile, best_match, Lookup::best_match)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_IndexFile, extract5, Lookup::extract5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_IndexBuild)->Apply(by_count);
 
 }  // namespace
 }  // namespace vexaro

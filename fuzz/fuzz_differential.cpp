@@ -3,7 +3,8 @@
 // memory: any byte of difference in standard output, standard error or the
 // exit status is a fault of the faster engine. Then the library on the same
 // records: record 0 as a Scorer's reference and as best_match's query, the
-// others as candidates and choices, against the literal pair score.
+// others as candidates and choices, against the literal pair score; and
+// an Index of those choices, queried with record 0.
 //
 // The engine runs as the program builds it, on every core, for one input in
 // eight, and on one thread for the others: starting the threads costs four
@@ -12,6 +13,7 @@
 // threads for the same one input in eight.
 #include <vexaro/vexaro.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -44,6 +46,33 @@ std::vector<std::string> library_records(const vexaro::fuzz::FuzzCase& c) {
   return records;
 }
 
+// The index of the choices, with the statistics of all the records, holds
+// record 0's best `limit` and those above a score to the literal ranking.
+void check_index(const vexaro::Options& options, const std::vector<std::string>& records,
+                 const std::vector<int>& literal_scores, size_t size) {
+  const std::vector<std::string> choices(records.begin() + 1, records.end());
+  const vexaro::Index index(options, choices, vexaro::Statistics::of(options, records),
+                            size % 8 == 0 ? 2 : 1);
+  std::vector<size_t> ranking(choices.size());
+  for (size_t i = 0; i < ranking.size(); ++i) ranking[i] = i;
+  std::stable_sort(ranking.begin(), ranking.end(),
+                   [&](size_t a, size_t b) { return literal_scores[a] > literal_scores[b]; });
+  const size_t limit = 1 + size % 4;
+  const std::vector<vexaro::Match> top = index.extract(records[0], limit);
+  if (top.size() != std::min(limit, ranking.size())) std::abort();
+  for (size_t k = 0; k < top.size(); ++k) {
+    if (top[k].index != ranking[k] || top[k].score != literal_scores[ranking[k]]) std::abort();
+  }
+  const int min_score = literal_scores[ranking[ranking.size() / 2]];
+  const std::vector<vexaro::Match> above = index.matches(records[0], min_score);
+  for (size_t k = 0; k < ranking.size(); ++k) {
+    const bool listed = k < above.size();
+    if (listed != (literal_scores[ranking[k]] > min_score)) std::abort();
+    if (listed && (above[k].index != ranking[k] || above[k].score != literal_scores[ranking[k]]))
+      std::abort();
+  }
+}
+
 // Exact scores, scores cut off just below, at and above the literal one
 // (the input's size moves the cutoff), and the best choice.
 void check_library(const vexaro::fuzz::FuzzCase& c, size_t size) {
@@ -56,9 +85,11 @@ void check_library(const vexaro::fuzz::FuzzCase& c, size_t size) {
   vexaro::Scorer scorer(options, records[0], vexaro::Statistics::of(options, records));
   int best = INT32_MIN;
   size_t best_index = 0;
+  std::vector<int> literal_scores;
   for (size_t i = 0; i < choices.size(); ++i) {
     const int literal =
         vexaro::testing::literal_pair_score(settings, stats, records[0], choices[i]);
+    literal_scores.push_back(literal);
     if (scorer.score(choices[i]) != literal) std::abort();
     const int cutoff = literal - 2 + static_cast<int>((size + i) % 5);
     const int cut = scorer.score(choices[i], cutoff);
@@ -71,6 +102,7 @@ void check_library(const vexaro::fuzz::FuzzCase& c, size_t size) {
   const auto found =
       vexaro::find_best_match(options, records[0], choices, nullptr, size % 8 == 0 ? 2 : 1);
   if (!found || found->index != best_index || found->score != best) std::abort();
+  check_index(options, records, literal_scores, size);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "library_cases.h"
@@ -120,6 +121,21 @@ TEST(Index, EveryQueryFormFollowsTheLiteralScores) {
   }
 }
 
+// Enough choices for the gram index's counts to be taken block by block,
+// the blocks of the query's length first, under the measures it serves.
+TEST(Index, ChoicesCountedBlockByBlockFollowTheLiteralScores) {
+  std::mt19937 rng(28);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"-p", "-a3", "-f"}, {"-a9999"}}) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const Settings settings = parse_arguments(args, false);
+    const std::vector<std::string> choices = choices_with_copies(rng, 5000, 40);
+    const RecordStats stats = index_records(settings, choices).stats;
+    const Index index(Options::from_arguments(args), choices, std::nullopt, 2);
+    check_queries(index, settings, stats, choices, queries_for(rng, choices));
+  }
+}
+
 // The scores are a Scorer's with the index's statistics, given or the choices'.
 TEST(Index, ScoresAreAScorersWithTheIndexsStatistics) {
   std::mt19937 rng(27);
@@ -139,6 +155,29 @@ TEST(Index, ScoresAreAScorersWithTheIndexsStatistics) {
         ASSERT_EQ(match.score, scorer.score(choices[match.index])) << choices[match.index];
       }
     }
+  }
+}
+
+// Callers on several threads share one index and its pool, each asking
+// for its own number of the pool's threads; all see the one-thread results.
+TEST(Index, CallersOnSeveralThreadsShareOneIndex) {
+  std::mt19937 rng(29);
+  const std::vector<std::string> choices = choices_with_copies(rng, 3000, 60);
+  std::vector<std::string> queries;
+  for (int q = 0; q < 12; ++q) queries.push_back(queries_for(rng, choices)[q % 3]);
+  const Index index(Options(), choices, std::nullopt, 3);
+  const std::vector<std::optional<Match>> expected = index.best_matches(queries, 1);
+  std::vector<std::vector<std::optional<Match>>> found(4);
+  std::vector<std::thread> callers;
+  for (int c = 0; c < 4; ++c) {
+    callers.emplace_back([&, c] {
+      for (int round = 0; round < 3; ++round) found[c] = index.best_matches(queries, c);
+      for (size_t q = 0; q < queries.size(); ++q) found[c][q] = index.best_match(queries[q]);
+    });
+  }
+  for (std::thread& caller : callers) caller.join();
+  for (const auto& each : found) {
+    for (size_t q = 0; q < queries.size(); ++q) expect_same({*each[q]}, {*expected[q]});
   }
 }
 

@@ -263,11 +263,12 @@ std::vector<Match> matches(const Options& options, std::string_view query,
 // Threads: the index keeps one pool of `threads` threads (0: VEXARO_THREADS
 // or the machine's cores), the caller's own thread included, started with
 // the index and reused by every call; they sleep between calls and never
-// spin. A call shares its work with the pool when it is worth it (always
-// for best_matches, which spreads the queries); a call that finds the pool
-// busy with another caller's call runs on its own thread, so several
-// threads may query one index at once and no more threads than asked ever
-// work for it. An Index can be moved, not copied; a moved-from Index may
+// spin. best_matches spreads its queries over the pool, or over as many of
+// its threads as the call asks; best_match, extract and matches run on the
+// caller's thread, one query being too short to share. A best_matches that
+// finds the pool busy with another caller's call runs on its own thread,
+// so several threads may query one index at once and no more threads than
+// asked ever work for it. An Index can be moved, not copied; a moved-from Index may
 // only be assigned to or destroyed (its calls throw std::logic_error).
 class Index {
  public:
@@ -302,14 +303,19 @@ class Index {
   // equal scores in the order of the choices.
   std::vector<Match> matches(std::string_view query, int min_score) const;
   // best_match of each query, in the order of the queries, the queries
-  // spread over the index's threads.
+  // spread over the index's threads; with `threads`, over at most that many
+  // of them (0: all, 1: the caller's alone).
   template <class Queries, std::enable_if_t<detail::is_text_range_v<Queries>, int> = 0>
   std::vector<std::optional<Match>> best_matches(const Queries& queries) const {
-    return best_matches_of(detail::text_views(queries));
+    return best_matches_of(detail::text_views(queries), 0);
+  }
+  template <class Queries, std::enable_if_t<detail::is_text_range_v<Queries>, int> = 0>
+  std::vector<std::optional<Match>> best_matches(const Queries& queries, int threads) const {
+    return best_matches_of(detail::text_views(queries), threads);
   }
   std::vector<std::optional<Match>> best_matches(
       std::initializer_list<std::string_view> queries) const {
-    return best_matches_of(std::vector<std::string_view>(queries));
+    return best_matches_of(std::vector<std::string_view>(queries), 0);
   }
 
   struct Impl;
@@ -318,8 +324,8 @@ class Index {
   struct Views {};
   Index(Views, const Options& options, const std::vector<std::string_view>& choices,
         const std::optional<Statistics>& statistics, int threads);
-  std::vector<std::optional<Match>> best_matches_of(
-      const std::vector<std::string_view>& queries) const;
+  std::vector<std::optional<Match>> best_matches_of(const std::vector<std::string_view>& queries,
+                                                    int threads) const;
   const Impl& impl() const;
 
   std::unique_ptr<Impl> impl_;

@@ -50,15 +50,26 @@ class BitSlicedCounter {
   template <class NextInput>
   void count_pair(int32_t word, int32_t inputs, NextInput&& next_input);
 
+  // As count_pair, for a caller that only cares about counts of `need` or
+  // more: gives up on the pair as soon as no column's count can reach it,
+  // and then every count of the pair reads 0. Returns whether the counts
+  // were completed. Only the planes a count of `inputs` can reach are
+  // carried into.
+  template <class NextInput>
+  bool count_pair_reaching(int32_t word, int32_t inputs, int32_t need, NextInput&& next_input);
+
   // The last count of a column, which is a rank of the gram index.
   int32_t count(int32_t column) const;
-  // The columns of a word whose last count is at least `need`.
-  uint64_t reaching(int32_t word, int32_t need) const;
-  // The highest last count among `columns` of a word, when every count
-  // is below 2^planes.
-  int32_t most(int32_t word, uint64_t columns, int planes) const;
+  // The columns of a word whose last count is at least `need`. Counts known
+  // to stay below 2^planes need only their low `planes` read.
+  uint64_t reaching(int32_t word, int32_t need, int planes = kPlanes) const;
+  // The highest last count among `columns` of a word (0 if none), when every
+  // count is below 2^planes.
+  int32_t most(int32_t word, uint64_t columns, int planes = kPlanes) const;
 
  private:
+  template <int kUsed, class NextInput>
+  bool count_up_to(int32_t word, int32_t inputs, int32_t need, NextInput& next_input);
   // A full adder over bit-sliced columns: a + b + c = sum + 2 carry.
   static void add3(Pair& carry, Pair& sum, Pair a, Pair b, Pair c) {
     const Pair u = a ^ b;
@@ -117,6 +128,95 @@ void BitSlicedCounter::count_pair(int32_t word, int32_t inputs, NextInput&& next
   }
 }
 
+template <class NextInput>
+bool BitSlicedCounter::count_pair_reaching(int32_t word, int32_t inputs, int32_t need,
+                                           NextInput&& next_input) {
+  VEXARO_ASSERT(word % kPairWords == 0 && inputs <= kMostCount);
+  VEXARO_ASSERT(static_cast<size_t>(word + kPairWords) * kPlanes <= planes_.size());
+  int planes = 3;  // the planes a count of `inputs` reaches, at least the fours
+  while (planes < kPlanes && (inputs >> planes) != 0) ++planes;
+  // A fixed number of planes keeps them in registers.
+  switch (planes) {
+    case 3:
+      return count_up_to<3>(word, inputs, need, next_input);
+    case 4:
+      return count_up_to<4>(word, inputs, need, next_input);
+    case 5:
+      return count_up_to<5>(word, inputs, need, next_input);
+    case 6:
+      return count_up_to<6>(word, inputs, need, next_input);
+    case 7:
+      return count_up_to<7>(word, inputs, need, next_input);
+    case 8:
+      return count_up_to<8>(word, inputs, need, next_input);
+    default:
+      return count_up_to<kPlanes>(word, inputs, need, next_input);
+  }
+}
+
+template <int kUsed, class NextInput>
+bool BitSlicedCounter::count_up_to(int32_t word, int32_t inputs, int32_t need,
+                                   NextInput& next_input) {
+  Pair planes[kUsed] = {};
+  auto carry_up = [&](Pair carry) {
+    for (int k = 3; k < kUsed; ++k) {
+      const Pair next = planes[k] & carry;
+      planes[k] ^= carry;
+      carry = next;
+    }
+  };
+  // Whether some column's count so far is `least` or more, compared plane
+  // by plane from the highest, as reaching does.
+  auto some_reach = [&](int32_t least) {
+    Pair above{}, equal = ~Pair{};
+    for (int k = kUsed - 1; k >= 0; --k) {
+      if ((least >> k) & 1) {
+        equal &= planes[k];
+      } else {
+        above |= equal & planes[k];
+        equal &= ~planes[k];
+      }
+    }
+    const Pair reached = above | equal;
+    return (reached[0] | reached[1]) != 0;
+  };
+  bool completed = true;
+  int32_t b = 0;
+  for (; b + 8 <= inputs; b += 8) {
+    Pair twos_a, twos_b, fours_a, fours_b, eights;
+    Pair x[8];
+    for (Pair& each : x) each = next_input();
+    add3(twos_a, planes[0], planes[0], x[0], x[1]);
+    add3(twos_b, planes[0], planes[0], x[2], x[3]);
+    add3(fours_a, planes[1], planes[1], twos_a, twos_b);
+    add3(twos_a, planes[0], planes[0], x[4], x[5]);
+    add3(twos_b, planes[0], planes[0], x[6], x[7]);
+    add3(fours_b, planes[1], planes[1], twos_a, twos_b);
+    add3(eights, planes[2], planes[2], fours_a, fours_b);
+    carry_up(eights);
+    const int32_t lacking = need - (inputs - b - 8);  // what a column must hold by now
+    if (lacking > 0 && !some_reach(lacking)) {
+      completed = false;
+      break;
+    }
+  }
+  for (; completed && b < inputs; ++b) {
+    Pair x = next_input();
+    for (int k = 0; k < 3; ++k) {
+      const Pair next = planes[k] & x;
+      planes[k] ^= x;
+      x = next;
+    }
+    carry_up(x);
+  }
+  for (int i = 0; i < kPairWords; ++i) {
+    uint64_t* out = &planes_[static_cast<size_t>(word + i) * kPlanes];
+    for (int k = 0; k < kUsed; ++k) out[k] = completed ? planes[k][i] : 0;
+    for (int k = kUsed; k < kPlanes; ++k) out[k] = 0;
+  }
+  return completed;
+}
+
 inline int32_t BitSlicedCounter::count(int32_t column) const {
   const uint64_t* planes = planes_of(word_of_bit(column));
   int32_t count = 0;
@@ -136,12 +236,12 @@ inline int32_t BitSlicedCounter::count(int32_t column) const {
   return count;
 }
 
-inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need) const {
+inline uint64_t BitSlicedCounter::reaching(int32_t word, int32_t need, int used) const {
   if (need <= 0) return ~uint64_t{0};
-  if (need > kMostCount) return 0;
+  if ((need >> used) != 0) return 0;
   const uint64_t* planes = planes_of(word);
   uint64_t above = 0, equal = ~uint64_t{0};
-  for (int k = kPlanes - 1; k >= 0; --k) {
+  for (int k = used - 1; k >= 0; --k) {
     if ((need >> k) & 1) {
       equal &= planes[k];
     } else {
@@ -157,7 +257,7 @@ inline int32_t BitSlicedCounter::most(int32_t word, uint64_t columns, int planes
   const uint64_t* each = planes_of(word);
   int32_t most = 0;
   // Highest plane first: the columns set there have the higher counts.
-  for (int k = planes - 1; k >= 0; --k) {
+  for (int k = planes - 1; k >= 0 && columns != 0; --k) {
     const uint64_t set = columns & each[k];
     if (set != 0) {
       columns = set;

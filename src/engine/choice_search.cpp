@@ -23,23 +23,6 @@ bool is_record(std::string_view choice) {
   return !choice.empty() && std::memchr(choice.data(), 0, choice.size()) == nullptr;
 }
 
-// The best so far as one number, greater for a higher score and, on equal
-// scores, for an earlier choice, so that threads raise it with one
-// compare-exchange; 0 before any.
-uint64_t best_key(int32_t score, size_t index) {
-  return uint64_t{static_cast<uint32_t>(score) ^ 0x80000000u} << 32 | (UINT32_MAX - index);
-}
-int32_t key_score(uint64_t key) { return static_cast<int32_t>((key >> 32) ^ 0x80000000u); }
-size_t key_index(uint64_t key) { return UINT32_MAX - static_cast<uint32_t>(key); }
-
-// What choice `index` must pass to beat the best so far.
-int32_t cutoff_for(uint64_t best, size_t index) {
-  if (best == 0) return INT32_MIN;
-  const int32_t score = key_score(best);
-  if (key_index(best) < index || score == INT32_MIN) return score;
-  return score - 1;  // an earlier choice wins a tie
-}
-
 }  // namespace
 
 ChoiceList::ChoiceList(const ItemRules& items, const Measure& measure, const RecordStats& stats,
@@ -102,10 +85,10 @@ std::optional<ChoiceScore> ChoiceSearch::best(WorkerPool& pool) {
   std::atomic<uint64_t> best{0};
   run(pool, [&](ReferenceScorer& scorer, size_t index, int) {
     uint64_t seen = best.load(std::memory_order_relaxed);
-    const int32_t cutoff = cutoff_for(seen, index);
+    const int32_t cutoff = cutoff_against(seen, index);
     const int32_t score = scorer.score(choices_[index], cutoff);
     if (score <= cutoff) return;
-    const uint64_t key = best_key(score, index);
+    const uint64_t key = choice_key(score, index);
     while (key > seen && !best.compare_exchange_weak(seen, key, std::memory_order_relaxed)) {
     }
   });

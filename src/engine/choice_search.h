@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/choice_ranking.h"
 #include "engine/reference_scorer.h"
 #include "engine/worker_pool.h"
 #include "records/record_index.h"
@@ -26,12 +27,6 @@
 #include "scoring/measure.h"
 
 namespace vexaro {
-
-// A choice's place in the list and its score.
-struct ChoiceScore {
-  size_t index;
-  int32_t score;
-};
 
 // The choices, with the rules, the measure and the record statistics they
 // are scored under. Read-only while searched, so that threads share it;

@@ -26,7 +26,7 @@ size_t padded_words_of(int32_t ranks) {
 
 }  // namespace
 
-GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
+GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t dense_share)
     : count_(index.size()), live_count_(index.size()), postings_(index.size()) {
   length_.resize(count_);
   read_length_.resize(count_);
@@ -44,7 +44,7 @@ GramIndex::GramIndex(const PreparedRecords& records, const RecordIndex& index)
   grams.each_key([&](uint32_t key) { ids_.append(key); });
   ids_.seal();
   const std::vector<uint32_t> holders = count_holders(grams);
-  choose_dense(holders);
+  choose_dense(holders, dense_share);
   fill_postings(grams, holders);
   scratch_slot_.assign(ids_.size(), -1);
   lay_out(count_);
@@ -61,8 +61,8 @@ std::vector<uint32_t> GramIndex::count_holders(RankGrams& grams) const {
 
 // Grams held by more ranks than a bitset has words are cheaper kept whole,
 // the most held first, within a budget.
-void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
-  const int32_t words = words_for(count_);
+void GramIndex::choose_dense(const std::vector<uint32_t>& holders, int32_t dense_share) {
+  const int32_t least_holders = words_for(count_) / dense_share;
   const size_t padded_words = padded_words_of(count_);
   std::vector<int32_t> by_holders(ids_.size());
   std::iota(by_holders.begin(), by_holders.end(), 0);
@@ -72,7 +72,7 @@ void GramIndex::choose_dense(const std::vector<uint32_t>& holders) {
       padded_words == 0 ? 0 : kDenseBudget / (sizeof(uint64_t) * padded_words);
   dense_at_.assign(ids_.size(), -1);
   for (size_t d = 0; d < std::min(most_dense, by_holders.size()); ++d) {
-    if (holders[by_holders[d]] < static_cast<uint32_t>(words)) break;
+    if (holders[by_holders[d]] < static_cast<uint32_t>(least_holders)) break;
     dense_at_[by_holders[d]] = static_cast<int32_t>(d);
     ++dense_count_;
   }

@@ -31,7 +31,11 @@ class RankGrams;
 
 class GramIndex {
  public:
-  GramIndex(const PreparedRecords& records, const RecordIndex& index);
+  // Grams held by at least words() / dense_share ranks are kept as whole
+  // bitsets, the most held first, within a budget. A row spreads the
+  // others once; an index that many queries count over spares them the
+  // spreading of the fairly frequent ones (engine/gram_query.h).
+  GramIndex(const PreparedRecords& records, const RecordIndex& index, int32_t dense_share = 1);
 
   // The record is now a reference: it is no candidate of any later row.
   void retire(int32_t record);
@@ -78,12 +82,34 @@ class GramIndex {
   int32_t shortest(int32_t word) const { return word_shortest_[word]; }
   int32_t longest_read(int32_t word) const { return word_longest_read_[word]; }
 
+  // What a count kept outside the index reads (engine/gram_query.h), for an
+  // index that no row retires records from.
+  int32_t rank_of(int32_t record) const { return rank_of_[record]; }
+  int32_t place_of_rank(int32_t rank) const { return place_at_[rank]; }
+  uint64_t listed_word(int32_t word) const { return listed_[word]; }
+  size_t padded_words() const { return zero_.size(); }
+  // The id of a q-gram some record holds, or -1.
+  int32_t gram_id(uint32_t key) const { return ids_.find(key); }
+  // The whole bitset of a frequent gram, padded_words() words, or nullptr
+  // for a rarer one.
+  const uint64_t* dense_bitset(int32_t id) const {
+    return dense_at_[id] < 0 ? nullptr
+                             : &dense_[static_cast<size_t>(dense_at_[id]) * padded_words()];
+  }
+  // use(begin, end) over the ascending ranks that hold a rarer gram.
+  template <class Use>
+  void with_postings(int32_t id, Use&& use) const {
+    postings_.with([&](const auto& postings) {
+      use(postings.data() + posting_begin_[id], postings.data() + posting_begin_[id + 1]);
+    });
+  }
+
  private:
   uint64_t reaching(int32_t word, int32_t need) const;  // ranks whose count >= need
   void lay_out(int32_t ranks);
   void squeeze_dense(const std::vector<int32_t>& renumbered, int32_t ranks);
   std::vector<uint32_t> count_holders(RankGrams& grams) const;
-  void choose_dense(const std::vector<uint32_t>& holders);
+  void choose_dense(const std::vector<uint32_t>& holders, int32_t dense_share);
   void fill_postings(RankGrams& grams, const std::vector<uint32_t>& holders);
   void spread_rare(int32_t first_rank, int32_t end_rank, bool set);
   void compact();

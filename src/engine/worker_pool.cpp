@@ -21,7 +21,7 @@ void spin_while(Waiting&& waiting) {
 }
 }  // namespace
 
-WorkerPool::WorkerPool(int threads) {
+WorkerPool::WorkerPool(int threads, Waiting waiting) : sleeps_(waiting == Waiting::sleep) {
   for (int t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(t); });
 }
 
@@ -53,6 +53,11 @@ void WorkerPool::start(std::function<void(int)> job) {
 }
 
 void WorkerPool::wait() {
+  if (sleeps_) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return pending_.load(std::memory_order_acquire) == 0; });
+    return;
+  }
   spin_while([&] { return pending_.load(std::memory_order_acquire) != 0; });
   while (pending_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
 }
@@ -62,12 +67,7 @@ void WorkerPool::work(int index) {
   for (;;) {
     // Spin for a while before sleeping: waking a sleeper costs more than the
     // gap between one row's job and the next.
-    spin_while([&] { return generation_.load(std::memory_order_acquire) == seen; });
-    const auto spin_until = std::chrono::steady_clock::now() + kSpin;
-    for (int spin = 1; generation_.load(std::memory_order_acquire) == seen; ++spin) {
-      if (spin % 64 == 0 && std::chrono::steady_clock::now() > spin_until) break;
-      std::this_thread::yield();
-    }
+    if (!sleeps_) spin_for_job(seen);
     if (generation_.load(std::memory_order_acquire) == seen) {
       std::unique_lock<std::mutex> lock(mutex_);
       wake_.wait(lock, [&] { return generation_.load() != seen; });
@@ -75,7 +75,19 @@ void WorkerPool::work(int index) {
     seen = generation_.load(std::memory_order_acquire);
     if (stopping_) return;
     job_(index);
-    pending_.fetch_sub(1, std::memory_order_acq_rel);
+    if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1 && sleeps_) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_.notify_all();
+    }
+  }
+}
+
+void WorkerPool::spin_for_job(uint64_t seen) const {
+  spin_while([&] { return generation_.load(std::memory_order_acquire) == seen; });
+  const auto spin_until = std::chrono::steady_clock::now() + kSpin;
+  for (int spin = 1; generation_.load(std::memory_order_acquire) == seen; ++spin) {
+    if (spin % 64 == 0 && std::chrono::steady_clock::now() > spin_until) break;
+    std::this_thread::yield();
   }
 }
 

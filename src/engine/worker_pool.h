@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A fixed set of threads that run one job together, fork-join style. Rows
 // are searched back to back, so waiting threads spin briefly before they
-// sleep: a row's blocks follow each other within microseconds.
+// sleep: a row's blocks follow each other within microseconds. A pool that
+// serves calls as they come (the index of choices) sleeps at once instead.
 #pragma once
 
 #include <atomic>
@@ -16,7 +17,8 @@ namespace vexaro {
 
 class WorkerPool {
  public:
-  explicit WorkerPool(int threads);
+  enum class Waiting { spin_first, sleep };
+  explicit WorkerPool(int threads, Waiting waiting = Waiting::spin_first);
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -32,7 +34,9 @@ class WorkerPool {
 
  private:
   void work(int index);
+  void spin_for_job(uint64_t seen) const;
 
+  const bool sleeps_;
   std::vector<std::thread> workers_;
   std::function<void(int)> job_;
   std::atomic<uint64_t> generation_{0};
@@ -40,6 +44,7 @@ class WorkerPool {
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable done_;  // a sleeping pool's wait
 };
 
 // The thread count: VEXARO_THREADS when it holds a positive number, else the

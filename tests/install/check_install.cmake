@@ -42,17 +42,26 @@ if(NOT status EQUAL 0 OR NOT out STREQUAL readme_output)
   message(FATAL_ERROR "the README's program printed (${status}):\n${out}\nnot:\n${readme_output}")
 endif()
 
-# The example built against the install writes what the tree's own build does.
-function(match_output program result)
-  execute_process(COMMAND ${program} "Jon Smith" 500 INPUT_FILE ${SOURCE_DIR}/examples/names.txt
-                  OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
+# The examples built against the install write what the tree's own build does.
+function(example_output program result)
+  execute_process(COMMAND ${program} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE out
+                  RESULT_VARIABLE status)
   set(${result} "${status}:${out}" PARENT_SCOPE)
 endfunction()
-match_output(${WORK_DIR}/consumer/vexaro_match installed)
-match_output(${BUILD_DIR}/vexaro_match built)
-if(NOT installed STREQUAL built OR NOT installed MATCHES "^0:best: ")
-  message(FATAL_ERROR "the installed tree's example differs:\n${installed}\n---\n${built}")
-endif()
+foreach(example match lookup)
+  if(example STREQUAL "match")
+    set(arguments "Jon Smith" 500 INPUT_FILE ${SOURCE_DIR}/examples/names.txt)
+    set(expected "^0:best: ")
+  else()
+    set(arguments ${SOURCE_DIR}/examples/names.txt 3 INPUT_FILE ${SOURCE_DIR}/examples/surnames.txt)
+    set(expected "^0:Smith\n  [ 0-9]+ ")
+  endif()
+  example_output(${WORK_DIR}/consumer/vexaro_${example} installed ${arguments})
+  example_output(${BUILD_DIR}/vexaro_${example} built ${arguments})
+  if(NOT installed STREQUAL built OR NOT installed MATCHES "${expected}")
+    message(FATAL_ERROR "the installed tree's ${example} differs:\n${installed}\n---\n${built}")
+  endif()
+endforeach()
 
 # The installed program writes what the built one writes.
 function(program_output program result)
