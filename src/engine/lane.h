@@ -23,7 +23,9 @@ class Lane {
  public:
   Lane(const ItemRules& items, const Measure& measure, const RecordStats& stats, int32_t records,
        int32_t twin_classes)
-      : scorer_(items, measure, stats), listed_(words_for(records), 0), twin_met_(twin_classes, 0) {}
+      : scorer_(items, measure, stats),
+        listed_(words_for(records), 0),
+        twin_met_(twin_classes, 0) {}
 
   // Forgets what the lane kept of the last row.
   void start_row() {
