@@ -7,38 +7,14 @@
 #include "common/bits.h"
 #include "engine/coverage.h"
 #include "engine/grams.h"
+#include "engine/row_candidate.h"
 #include "scoring/score_formula.h"
 
 namespace vexaro {
 namespace {
 
-// A choice as the candidate bounds read it: from the prepared choices and,
-// when there is one, the query's count over the gram index.
-class ChoiceCandidate {
- public:
-  ChoiceCandidate(const IndexedChoices& choices, const GramQuery* count, int32_t choice)
-      : records_(choices.records()), choices_(choices), count_(count), choice_(choice) {}
-
-  int32_t length() const { return records_.candidate_length(choice_); }
-  int32_t stored() const { return choices_.stored(choice_); }
-  int32_t most_matched() const {
-    const int32_t counted = records_.counted(choice_);
-    return count_ == nullptr ? counted : std::min(counted, count_->covered(choice_));
-  }
-  const ByteCounts& counts() const { return records_.counts(choice_); }
-  const GramFilter& grams() const { return records_.grams(choice_); }
-  Coverage coverage(const uint64_t* grams, bool runs) const {
-    if (const uint16_t* bits = records_.window_bits(choice_))
-      return window_coverage(bits, length(), grams, runs);
-    return item_coverage(records_.candidate(choice_), grams, runs);
-  }
-
- private:
-  const PreparedRecords& records_;
-  const IndexedChoices& choices_;
-  const GramQuery* count_;
-  const int32_t choice_;
-};
+// A choice as the candidate bounds read it, with the query's count.
+using ChoiceCandidate = PreparedCandidate<GramQuery>;
 
 // Where a search puts what it finds: the best few, or all above a score.
 struct TopSink {
@@ -279,7 +255,8 @@ void ChoiceQuery::offer(Sink& sink, int32_t choice) {
 // The choice's score when it is above `cutoff`, else a value not above it.
 int32_t ChoiceQuery::evaluate(int32_t choice, int32_t cutoff) {
   const ItemView item = choices_.records().candidate(choice);
-  const ChoiceCandidate candidate(choices_, count_ ? &*count_ : nullptr, choice);
+  const ChoiceCandidate candidate(choices_.records(), choices_.stored_index(),
+                                  count_ ? &*count_ : nullptr, choice);
   switch (measure_.kind) {
     case MeasureKind::byte_difference:
       break;

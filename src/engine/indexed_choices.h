@@ -43,6 +43,7 @@ class IndexedChoices {
   // A choice as given, past max_record_length bytes too.
   std::string_view text(int32_t choice) const;
   int32_t stored(int32_t choice) const { return index_.stored_lengths[choice]; }
+  const RecordIndex& stored_index() const { return index_; }
   // Whether an earlier choice is the choice's twin.
   bool later_twin(int32_t choice) const { return later_twin_[choice]; }
   // The next choice of the choice's twin class, or -1.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// A candidate of a row as the candidate bounds read it: from the prepared
-// records, their signatures and, when there is one, the gram index's count.
+// A candidate as the candidate bounds read it: from the prepared records,
+// their signatures and, when there is one, a count of the reference bytes
+// its q-grams cover (a row's gram index, or a query's count over one).
 #pragma once
 
 #include <algorithm>
@@ -14,11 +15,12 @@
 
 namespace vexaro {
 
-class RowCandidate {
+template <class Count>
+class PreparedCandidate {
  public:
   // `grams` may be null (no gram index).
-  RowCandidate(const PreparedRecords& records, const RecordIndex& index, const GramIndex* grams,
-               int32_t record)
+  PreparedCandidate(const PreparedRecords& records, const RecordIndex& index, const Count* grams,
+                    int32_t record)
       : records_(records), index_(index), grams_(grams), record_(record) {}
 
   int32_t length() const { return records_.candidate_length(record_); }
@@ -40,8 +42,10 @@ class RowCandidate {
  private:
   const PreparedRecords& records_;
   const RecordIndex& index_;
-  const GramIndex* grams_;
+  const Count* grams_;
   const int32_t record_;
 };
+
+using RowCandidate = PreparedCandidate<GramIndex>;
 
 }  // namespace vexaro
