@@ -2,36 +2,26 @@
 #include "engine/worker_pool.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <utility>
 
 namespace vexaro {
 namespace {
-constexpr std::chrono::microseconds kSpin{1000};
 // Waits begin with this many plain loads, some tens of microseconds: on a
 // virtual machine a pause or a yield may hand the core to the host, and
 // getting it back costs more than a short row.
 constexpr int kBusySpins = 1 << 16;
-
-template <class Waiting>
-void spin_while(Waiting&& waiting) {
-  for (int spin = 0; spin < kBusySpins && waiting(); ++spin) {
-  }
-}
 }  // namespace
 
-WorkerPool::WorkerPool(int threads, Waiting waiting) : sleeps_(waiting == Waiting::sleep) {
-  for (int t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(t); });
+WorkerPool::WorkerPool(int threads, Waiting waiting)
+    : spins_(waiting == Waiting::sleep ? 0 : kBusySpins) {
+  for (int t = 1; t < threads; ++t) workers_.emplace_back([this] { work(); });
 }
 
 WorkerPool::~WorkerPool() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-    generation_.fetch_add(1);
-  }
-  wake_.notify_all();
+  stopping_.store(true, std::memory_order_relaxed);
+  generation_.fetch_add(1, std::memory_order_release);
+  generation_.notify_all();
   for (auto& worker : workers_) worker.join();
 }
 
@@ -44,51 +34,46 @@ void WorkerPool::run(const std::function<void(int)>& job) {
 void WorkerPool::start(std::function<void(int)> job) {
   if (workers_.empty()) return;
   job_ = std::move(job);
-  pending_.store(static_cast<int>(workers_.size()));
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    generation_.fetch_add(1, std::memory_order_release);
-  }
-  wake_.notify_all();
+  finished_.store(0, std::memory_order_relaxed);
+  next_job_.store(1, std::memory_order_release);
+  generation_.fetch_add(1, std::memory_order_release);
+  generation_.notify_all();
 }
 
 void WorkerPool::wait() {
-  if (sleeps_) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [&] { return pending_.load(std::memory_order_acquire) == 0; });
-    return;
-  }
-  spin_while([&] { return pending_.load(std::memory_order_acquire) != 0; });
-  while (pending_.load(std::memory_order_acquire) != 0) std::this_thread::yield();
+  if (workers_.empty()) return;
+  take_jobs();
+  const int32_t jobs = size() - 1;
+  for (int32_t done; (done = finished_.load(std::memory_order_acquire)) != jobs;)
+    wait_while(finished_, done);
 }
 
-void WorkerPool::work(int index) {
-  uint64_t seen = 0;
+void WorkerPool::work() {
+  uint32_t seen = 0;
   for (;;) {
-    // Spin for a while before sleeping: waking a sleeper costs more than the
-    // gap between one row's job and the next.
-    if (!sleeps_) spin_for_job(seen);
-    if (generation_.load(std::memory_order_acquire) == seen) {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [&] { return generation_.load() != seen; });
-    }
+    wait_while(generation_, seen);
     seen = generation_.load(std::memory_order_acquire);
-    if (stopping_) return;
-    job_(index);
-    if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1 && sleeps_) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_.notify_all();
-    }
+    if (stopping_.load(std::memory_order_relaxed)) return;
+    take_jobs();
   }
 }
 
-void WorkerPool::spin_for_job(uint64_t seen) const {
-  spin_while([&] { return generation_.load(std::memory_order_acquire) == seen; });
-  const auto spin_until = std::chrono::steady_clock::now() + kSpin;
-  for (int spin = 1; generation_.load(std::memory_order_acquire) == seen; ++spin) {
-    if (spin % 64 == 0 && std::chrono::steady_clock::now() > spin_until) break;
-    std::this_thread::yield();
+// A worker that wakes late finds every job taken, or takes one of a later
+// start: either way it runs only the job that start offered.
+void WorkerPool::take_jobs() {
+  const int32_t jobs = size() - 1;
+  for (int32_t job; (job = next_job_.fetch_add(1, std::memory_order_acq_rel)) <= jobs;) {
+    job_(job);
+    if (finished_.fetch_add(1, std::memory_order_acq_rel) + 1 == jobs) finished_.notify_one();
   }
+}
+
+template <class Value>
+void WorkerPool::wait_while(const std::atomic<Value>& value, Value old) const {
+  for (int spin = 0; spin < spins_; ++spin) {
+    if (value.load(std::memory_order_acquire) != old) return;
+  }
+  value.wait(old, std::memory_order_acquire);
 }
 
 int default_thread_count() {
