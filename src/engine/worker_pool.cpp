@@ -2,19 +2,20 @@
 #include "engine/worker_pool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <utility>
 
 namespace vexaro {
 namespace {
-// Waits begin with this many plain loads, some tens of microseconds: on a
-// virtual machine a pause or a yield may hand the core to the host, and
-// getting it back costs more than a short row.
-constexpr int kBusySpins = 1 << 16;
+// Waits begin with plain loads for up to this long: on a virtual machine a
+// pause or a yield may hand the core to the host, and waking a sleeper costs
+// more than a short row. The clock is read once in so many loads.
+constexpr std::chrono::microseconds kSpin{1000};
+constexpr int kLoadsPerClockRead = 1024;
 }  // namespace
 
-WorkerPool::WorkerPool(int threads, Waiting waiting)
-    : spins_(waiting == Waiting::sleep ? 0 : kBusySpins) {
+WorkerPool::WorkerPool(int threads, Waiting waiting) : spins_(waiting == Waiting::spin_first) {
   for (int t = 1; t < threads; ++t) workers_.emplace_back([this] { work(); });
 }
 
@@ -70,8 +71,13 @@ void WorkerPool::take_jobs() {
 
 template <class Value>
 void WorkerPool::wait_while(const std::atomic<Value>& value, Value old) const {
-  for (int spin = 0; spin < spins_; ++spin) {
-    if (value.load(std::memory_order_acquire) != old) return;
+  if (spins_) {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    do {
+      for (int load = 0; load < kLoadsPerClockRead; ++load) {
+        if (value.load(std::memory_order_acquire) != old) return;
+      }
+    } while (std::chrono::steady_clock::now() < until);
   }
   value.wait(old, std::memory_order_acquire);
 }

@@ -45,7 +45,7 @@ class WorkerPool {
   template <class Value>
   void wait_while(const std::atomic<Value>& value, Value old) const;
 
-  const int spins_;
+  const bool spins_;
   std::vector<std::thread> workers_;
   std::function<void(int)> job_;
   // 32-bit, so that waits sleep on the value itself; only equality is asked.
