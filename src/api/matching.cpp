@@ -66,7 +66,7 @@ std::optional<Match> find_best_match(const Options& options, std::string_view qu
                                      const Statistics* statistics, int threads) {
   const ChoiceList list = choice_list(options, query, choices, statistics);
   ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
-  WorkerPool pool(search.lanes());
+  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
   const std::optional<ChoiceScore> best = search.best(pool);
   check_refused(choices, search);
   if (!best) return std::nullopt;
@@ -81,7 +81,7 @@ std::vector<Match> find_matches(const Options& options, std::string_view query,
                                 const Statistics* statistics, int threads) {
   const ChoiceList list = choice_list(options, query, choices, statistics);
   ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
-  WorkerPool pool(search.lanes());
+  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
   const std::vector<ChoiceScore> above = search.above(min_score, pool);
   check_refused(choices, search);
   std::vector<Match> found;
