@@ -125,6 +125,14 @@ TEST(Library, OneToManyCallsFollowTheLiteralScores) {
           EXPECT_EQ(above[k].index, expected[k].index);
           EXPECT_EQ(above[k].score, expected[k].score);
         }
+        for (const size_t limit : {size_t{0}, size_t{1}, size_t{5}, choices.size() + 1}) {
+          const auto best_few = find_extract(options, query, choices, limit, nullptr, threads);
+          ASSERT_EQ(best_few.size(), std::min(limit, expected.size()));
+          for (size_t k = 0; k < best_few.size(); ++k) {
+            EXPECT_EQ(best_few[k].index, expected[k].index);
+            EXPECT_EQ(best_few[k].score, expected[k].score);
+          }
+        }
       }
       const std::optional<Match> best = best_match(options, query, choices);
       EXPECT_EQ(best->index, expected[0].index);
@@ -162,6 +170,12 @@ TEST(Library, TiesGoToTheEarliestChoiceWhicheverThreadFindsIt) {
     ASSERT_TRUE(best.has_value());
     EXPECT_EQ(best->index, 127u);
     EXPECT_EQ(best->score, 1000);
+    const std::vector<Match> three = find_extract(options, query, choices, 3, nullptr, 3);
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_EQ(three[0].index, 127u);
+    EXPECT_EQ(three[1].index, 128u);
+    EXPECT_EQ(three[2].index, 192u);
+    EXPECT_EQ(three[2].score, 1000);
   }
 }
 
@@ -232,9 +246,11 @@ TEST(Library, RefusesWhatTheProgramCouldNotHold) {
   choices[811] = "";
   EXPECT_THROW(best_match(options, "abc", choices), std::invalid_argument);
   EXPECT_THROW(matches(options, "abc", choices, 0), std::invalid_argument);
+  EXPECT_THROW(extract(options, "abc", choices, 0), std::invalid_argument);
   EXPECT_THROW(find_best_match(options, "abc", choices, nullptr, 3), std::invalid_argument);
   EXPECT_FALSE(best_match(options, "abc", {}).has_value());
   EXPECT_TRUE(matches(options, "abc", {}, -1000).empty());
+  EXPECT_TRUE(extract(options, "abc", {}, 5).empty());
 }
 
 }  // namespace

@@ -240,6 +240,15 @@ std::vector<Match> matches(const Options& options, std::string_view query,
                            const std::vector<std::string>& choices, int min_score,
                            const Statistics& statistics);
 
+// The `limit` best choices, the highest score first and equal scores in the
+// order of the choices: the first `limit` of matches(..., INT_MIN), found
+// without scoring exactly the choices that can no longer be among them.
+std::vector<Match> extract(const Options& options, std::string_view query,
+                           const std::vector<std::string>& choices, size_t limit);
+std::vector<Match> extract(const Options& options, std::string_view query,
+                           const std::vector<std::string>& choices, size_t limit,
+                           const Statistics& statistics);
+
 // Many queries against one list of choices. The index copies the choices,
 // prepares each once and indexes their q-grams, which costs about what a
 // dozen best_match calls over the same list do; a query then counts, for

@@ -7,7 +7,6 @@
 
 #include <pybind11/stl.h>
 
-#include <climits>
 #include <mutex>
 #include <optional>
 
@@ -81,10 +80,9 @@ py::list extract(py::handle query, py::handle choices, long long limit, const Py
   std::vector<Match> found;
   {
     py::gil_scoped_release unlocked;
-    found = statistics ? matches(options, text, strings, INT_MIN, *statistics)
-                       : matches(options, text, strings, INT_MIN);
+    found = statistics ? vexaro::extract(options, text, strings, most, *statistics)
+                       : vexaro::extract(options, text, strings, most);
   }
-  if (found.size() > most) found.resize(most);
   return matches_of(found, texts.given, options.longest_substrings(), is_str(query));
 }
 

@@ -53,7 +53,7 @@ void check_record(std::string_view record, const char* role);
 // lengths only through their mean, which is kept here as a single record's.
 RecordStats record_stats(const Statistics& statistics);
 
-// best_match and matches, with the statistics given or, when null, those of
+// best_match, matches and extract, with the statistics given or, when null, those of
 // the query and the choices; on `threads` threads, or when 0 on the
 // engine's threads once the choices are worth sharing. Tests name the
 // count, so that they share the choices on any machine.
@@ -62,6 +62,9 @@ std::optional<Match> find_best_match(const Options& options, std::string_view qu
                                      const Statistics* statistics, int threads);
 std::vector<Match> find_matches(const Options& options, std::string_view query,
                                 const std::vector<std::string>& choices, int min_score,
+                                const Statistics* statistics, int threads);
+std::vector<Match> find_extract(const Options& options, std::string_view query,
+                                const std::vector<std::string>& choices, size_t limit,
                                 const Statistics* statistics, int threads);
 
 // Under -a9999, sets each match's substring: its choice's longest common

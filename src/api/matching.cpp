@@ -76,6 +76,22 @@ std::optional<Match> find_best_match(const Options& options, std::string_view qu
   return std::move(found[0]);
 }
 
+namespace {
+
+// The matches of the choices a search found, in its order.
+std::vector<Match> matches_of(const Options& options, std::string_view query,
+                              const std::vector<std::string>& choices,
+                              const std::vector<ChoiceScore>& scored) {
+  std::vector<Match> found;
+  found.reserve(scored.size());
+  for (const ChoiceScore& choice : scored) found.push_back(match(choice));
+  add_substrings(
+      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
+  return found;
+}
+
+}  // namespace
+
 std::vector<Match> find_matches(const Options& options, std::string_view query,
                                 const std::vector<std::string>& choices, int min_score,
                                 const Statistics* statistics, int threads) {
@@ -84,12 +100,18 @@ std::vector<Match> find_matches(const Options& options, std::string_view query,
   WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
   const std::vector<ChoiceScore> above = search.above(min_score, pool);
   check_refused(choices, search);
-  std::vector<Match> found;
-  found.reserve(above.size());
-  for (const ChoiceScore& choice : above) found.push_back(match(choice));
-  add_substrings(
-      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
-  return found;
+  return matches_of(options, query, choices, above);
+}
+
+std::vector<Match> find_extract(const Options& options, std::string_view query,
+                                const std::vector<std::string>& choices, size_t limit,
+                                const Statistics* statistics, int threads) {
+  const ChoiceList list = choice_list(options, query, choices, statistics);
+  ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
+  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
+  const std::vector<ChoiceScore> best = search.top(limit, pool);
+  check_refused(choices, search);
+  return matches_of(options, query, choices, best);
 }
 
 std::optional<Match> best_match(const Options& options, std::string_view query,
@@ -112,6 +134,17 @@ std::vector<Match> matches(const Options& options, std::string_view query,
                            const std::vector<std::string>& choices, int min_score,
                            const Statistics& statistics) {
   return find_matches(options, query, choices, min_score, &statistics, 0);
+}
+
+std::vector<Match> extract(const Options& options, std::string_view query,
+                           const std::vector<std::string>& choices, size_t limit) {
+  return find_extract(options, query, choices, limit, nullptr, 0);
+}
+
+std::vector<Match> extract(const Options& options, std::string_view query,
+                           const std::vector<std::string>& choices, size_t limit,
+                           const Statistics& statistics) {
+  return find_extract(options, query, choices, limit, &statistics, 0);
 }
 
 }  // namespace vexaro

@@ -111,4 +111,23 @@ std::vector<ChoiceScore> ChoiceSearch::above(int32_t min_score, WorkerPool& pool
   return all;
 }
 
+// Each thread keeps its own best `limit`, whose worst is the cutoff of its
+// later choices: a choice that is not among the best of its own thread's
+// cannot be among the best of all.
+std::vector<ChoiceScore> ChoiceSearch::top(size_t limit, WorkerPool& pool) {
+  std::vector<TopChoices> kept(scorers_.size(), TopChoices(limit));
+  run(pool, [&](ReferenceScorer& scorer, size_t index, int lane) {
+    TopChoices& best = kept[lane];
+    const int32_t cutoff = best.cutoff(index);
+    if (cutoff == INT32_MAX) return;
+    const int32_t score = scorer.score(choices_[index], cutoff);
+    if (score > cutoff) best.offer(score, index);
+  });
+  TopChoices all(limit);
+  for (const TopChoices& lane : kept) {
+    for (const ChoiceScore& choice : lane.sorted()) all.offer(choice.score, choice.index);
+  }
+  return all.sorted();
+}
+
 }  // namespace vexaro

@@ -73,6 +73,9 @@ class ChoiceSearch {
   // Every choice scoring above `min_score`, the highest first, ties in
   // index order.
   std::vector<ChoiceScore> above(int32_t min_score, WorkerPool& pool);
+  // The `limit` best choices, the highest first, ties in index order; a
+  // choice is scored exactly only while it could still be among them.
+  std::vector<ChoiceScore> top(size_t limit, WorkerPool& pool);
   // The first choice the last search passed over, or SIZE_MAX.
   size_t first_refused() const { return first_refused_; }
 
