@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The library's pair score, Scorer, best_match and matches against the
+// The library's pair score, Scorer, best_match, matches and extract against the
 // literal scorer, on random and near-duplicate records under every scoring
 // option, with the statistics the program would gather.
 #include <gtest/gtest.h>
