@@ -109,6 +109,12 @@ void ChoiceQuery::search(Sink& sink) {
 // still pass the cutoff.
 template <class Sink>
 void ChoiceQuery::offer_deferred(Sink& sink) {
+  // The cutoff only rises from here: what cannot pass it now never will,
+  // and most of the deferred are left out before the sort.
+  const int32_t cutoff = sink.least_cutoff();
+  std::erase_if(deferred_, [&](const Seed& each) {
+    return count_->covered_at(each.rank) < least_count(each.rank / kWordBits, cutoff);
+  });
   std::sort(deferred_.begin(), deferred_.end(), higher_count);
   const GramIndex& grams = count_->index();
   for (const Seed& each : deferred_) {
