@@ -109,6 +109,12 @@ void ChoiceQuery::search(Sink& sink) {
 // still pass the cutoff.
 template <class Sink>
 void ChoiceQuery::offer_deferred(Sink& sink) {
+  // The cutoff only rises from here: what cannot pass it now never will,
+  // and most of the deferred are left out before the sort.
+  const int32_t cutoff = sink.least_cutoff();
+  std::erase_if(deferred_, [&](const Seed& each) {
+    return count_->covered_at(each.rank) < least_count(each.rank / kWordBits, cutoff);
+  });
   std::sort(deferred_.begin(), deferred_.end(), higher_count);
   const GramIndex& grams = count_->index();
   for (const Seed& each : deferred_) {
@@ -179,14 +185,15 @@ void ChoiceQuery::search_block(Sink& sink, int32_t block, bool defer) {
   } else if (Sink::kSeeded) {
     std::sort(seeds_.begin(), seeds_.end(), higher_count);
   }
+  // Once the cutoff has risen, each seed's need is worked out alone: a
+  // block holds few seeds beside its many words.
   const GramIndex& grams = count_->index();
   for (size_t i = 0; i < seeds_.size(); ++i) {
-    if (sink.least_cutoff() != cutoff) {
-      cutoff = sink.least_cutoff();
-      work_out_needs(cutoff);
-    }
     const Seed& seed = seeds_[i];
-    if (seed.count < block_need_[seed.rank / kWordBits - first_word]) continue;
+    const int32_t word = seed.rank / kWordBits;
+    const int32_t need = sink.least_cutoff() == cutoff ? block_need_[word - first_word]
+                                                       : least_count(word, sink.least_cutoff());
+    if (seed.count < need) continue;
     if (defer && i > 0) {
       deferred_.push_back({estimate(seed), seed.rank});
     } else {

@@ -13,6 +13,7 @@ GramQuery::GramQuery(const GramIndex& grams)
     : grams_(grams), rare_slots_(kMaxPrepared), empty_block_(kBlockWords, 0) {
   static_assert(kBlockWords % BitSlicedCounter::kPairWords == 0);
   counter_.assign(grams.padded_words());
+  completed_.assign(words_for(grams.padded_words()), 0);
 }
 
 // The windows of the query in the order of its bytes, as the row's count
@@ -125,12 +126,13 @@ void GramQuery::count_words(int32_t first_word, int32_t end_word, const int32_t*
     const int32_t pair_need = word + 1 < words ? std::min(need[at], need[at + 1]) : need[at];
     if (pair_need > countable_) {  // no count of the pair can matter: all read 0
       counter_.count_pair_reaching(word, 0, 0, [] { return Pair{}; });
+      mark_completed(word, false);
       continue;
     }
     Pair recent[q - 1];
     for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(block_sets_[k] + at);
     const uint64_t* const* next_window = block_sets_.data() + q - 1;
-    counter_.count_pair_reaching(word, bytes_, pair_need, [&] {
+    const bool completed = counter_.count_pair_reaching(word, bytes_, pair_need, [&] {
       const Pair last = BitSlicedCounter::load_pair(*next_window++ + at);
       Pair x = last;
       for (int k = 0; k < q - 1; ++k) x |= recent[k];
@@ -138,7 +140,16 @@ void GramQuery::count_words(int32_t first_word, int32_t end_word, const int32_t*
       recent[q - 2] = last;
       return x;
     });
+    mark_completed(word, completed);
   }
+}
+
+// Marks both words of a pair as counted to the end, or not.
+void GramQuery::mark_completed(int32_t word, bool completed) {
+  static_assert(BitSlicedCounter::kPairWords == 2);
+  uint64_t& bits = completed_[word_of_bit(word)];
+  const uint64_t pair = uint64_t{3} << place_of_bit(word);
+  bits = completed ? bits | pair : bits & ~pair;
 }
 
 }  // namespace vexaro

@@ -51,10 +51,14 @@ class GramQuery {
   int32_t covered_at(int32_t rank) const { return counter_.count(rank); }
   // The listed ranks of a bitset word whose count reaches `need`.
   uint64_t reaching(int32_t word, int32_t need) const {
+    if (need > 0 && !test_bit(completed_.data(), word)) return 0;
     return grams_.listed_word(word) & counter_.reaching(word, need, count_planes_);
   }
   // The highest count of a listed rank of the word, 0 if none.
-  int32_t most(int32_t word) const { return counter_.most(word, grams_.listed_word(word)); }
+  int32_t most(int32_t word) const {
+    if (!test_bit(completed_.data(), word)) return 0;
+    return counter_.most(word, grams_.listed_word(word));
+  }
 
  private:
   // A byte's q-gram window as counted: a frequent gram's whole bitset, or
@@ -66,6 +70,7 @@ class GramQuery {
   };
   void spread(int32_t first_word, int32_t end_word, bool set);
   void count_words(int32_t first_word, int32_t end_word, const int32_t* need);
+  void mark_completed(int32_t word, bool completed);
 
   const GramIndex& grams_;
   GramTable rare_slots_;              // per rarer gram key of the query: its slot
@@ -80,6 +85,9 @@ class GramQuery {
   int32_t countable_ = 0;
   int count_planes_ = BitSlicedCounter::kPlanes;  // the low planes a count of bytes_ reaches
   BitSlicedCounter counter_;                      // per rank: the query bytes covered
+  // Per bitset word: whether its counts were carried to the end; the counts
+  // of a word given up on all read 0, and no rank of it needs a look.
+  Bitsets completed_;
 };
 
 }  // namespace vexaro
