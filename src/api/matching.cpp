@@ -46,6 +46,25 @@ void check_refused(const std::vector<std::string>& choices, const ChoiceSearch& 
 
 Match match(const ChoiceScore& found) { return {found.index, found.score, {}}; }
 
+// Runs find(search, pool) over a one-to-many search of the choices and
+// gives the matches of the choices it returns, in its order.
+template <class Find>
+std::vector<Match> search_choices(const Options& options, std::string_view query,
+                                  const std::vector<std::string>& choices,
+                                  const Statistics* statistics, int threads, Find&& find) {
+  const ChoiceList list = choice_list(options, query, choices, statistics);
+  ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
+  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
+  const std::vector<ChoiceScore> scored = find(search, pool);
+  check_refused(choices, search);
+  std::vector<Match> found;
+  found.reserve(scored.size());
+  for (const ChoiceScore& choice : scored) found.push_back(match(choice));
+  add_substrings(
+      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
+  return found;
+}
+
 }  // namespace
 
 void add_substrings(const Options& options, std::string_view query,
@@ -64,54 +83,29 @@ void add_substrings(const Options& options, std::string_view query,
 std::optional<Match> find_best_match(const Options& options, std::string_view query,
                                      const std::vector<std::string>& choices,
                                      const Statistics* statistics, int threads) {
-  const ChoiceList list = choice_list(options, query, choices, statistics);
-  ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
-  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
-  const std::optional<ChoiceScore> best = search.best(pool);
-  check_refused(choices, search);
-  if (!best) return std::nullopt;
-  std::vector<Match> found = {match(*best)};
-  add_substrings(
-      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
+  std::vector<Match> found = search_choices(
+      options, query, choices, statistics, threads, [](ChoiceSearch& search, WorkerPool& pool) {
+        const std::optional<ChoiceScore> best = search.best(pool);
+        return best ? std::vector<ChoiceScore>{*best} : std::vector<ChoiceScore>{};
+      });
+  if (found.empty()) return std::nullopt;
   return std::move(found[0]);
 }
-
-namespace {
-
-// The matches of the choices a search found, in its order.
-std::vector<Match> matches_of(const Options& options, std::string_view query,
-                              const std::vector<std::string>& choices,
-                              const std::vector<ChoiceScore>& scored) {
-  std::vector<Match> found;
-  found.reserve(scored.size());
-  for (const ChoiceScore& choice : scored) found.push_back(match(choice));
-  add_substrings(
-      options, query, [&](size_t i) { return std::string_view(choices[i]); }, found);
-  return found;
-}
-
-}  // namespace
 
 std::vector<Match> find_matches(const Options& options, std::string_view query,
                                 const std::vector<std::string>& choices, int min_score,
                                 const Statistics* statistics, int threads) {
-  const ChoiceList list = choice_list(options, query, choices, statistics);
-  ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
-  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
-  const std::vector<ChoiceScore> above = search.above(min_score, pool);
-  check_refused(choices, search);
-  return matches_of(options, query, choices, above);
+  return search_choices(
+      options, query, choices, statistics, threads,
+      [&](ChoiceSearch& search, WorkerPool& pool) { return search.above(min_score, pool); });
 }
 
 std::vector<Match> find_extract(const Options& options, std::string_view query,
                                 const std::vector<std::string>& choices, size_t limit,
                                 const Statistics* statistics, int threads) {
-  const ChoiceList list = choice_list(options, query, choices, statistics);
-  ChoiceSearch search(list, query, ChoiceSearch::lanes_for(list, threads));
-  WorkerPool pool(search.lanes(), WorkerPool::Waiting::sleep);
-  const std::vector<ChoiceScore> best = search.top(limit, pool);
-  check_refused(choices, search);
-  return matches_of(options, query, choices, best);
+  return search_choices(
+      options, query, choices, statistics, threads,
+      [&](ChoiceSearch& search, WorkerPool& pool) { return search.top(limit, pool); });
 }
 
 std::optional<Match> best_match(const Options& options, std::string_view query,
