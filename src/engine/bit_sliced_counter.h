@@ -83,6 +83,28 @@ class BitSlicedCounter {
   Bitsets planes_;  // per word: its kPlanes planes
 };
 
+// The inputs of a count of covered bytes, a pair of words from `at` on:
+// for each byte, the union of the bitsets of the Q windows over it, from a
+// window's bitset per start in byte order, then Q-1 empty ones. Each bitset
+// is read once: `recent` keeps the Q-1 read last, which lie over the next
+// byte too. Called from the counter's input lambda, whose locals then stay
+// in registers.
+template <int Q>
+void load_first_windows(const uint64_t* const* windows, int32_t at,
+                        BitSlicedCounter::Pair (&recent)[Q - 1]) {
+  for (int k = 0; k < Q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(windows[k] + at);
+}
+template <int Q>
+[[gnu::always_inline]] inline BitSlicedCounter::Pair next_window_union(
+    const uint64_t* const*& next_window, int32_t at, BitSlicedCounter::Pair (&recent)[Q - 1]) {
+  const BitSlicedCounter::Pair last = BitSlicedCounter::load_pair(*next_window++ + at);
+  BitSlicedCounter::Pair x = last;
+  for (int k = 0; k < Q - 1; ++k) x |= recent[k];
+  for (int k = 0; k + 1 < Q - 1; ++k) recent[k] = recent[k + 1];
+  recent[Q - 2] = last;
+  return x;
+}
+
 template <class NextInput>
 void BitSlicedCounter::count_pair(int32_t word, int32_t inputs, NextInput&& next_input) {
   VEXARO_ASSERT(word % kPairWords == 0 && inputs <= kMostCount);

@@ -288,17 +288,11 @@ void GramIndex::count_words(int32_t first_word, int32_t end_word) {
   end_word = (end_word + kPairWords - 1) / kPairWords * kPairWords;
   spread_rare(first_word * kWordBits, end_word * kWordBits, true);
   for (int32_t word = first_word; word < end_word; word += kPairWords) {
-    Pair recent[q - 1];  // the last q-1 windows read, which lie over the next byte too
-    for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(window_sets_[k] + word);
+    Pair recent[q - 1];
+    load_first_windows<q>(window_sets_.data(), word, recent);
     const uint64_t* const* next_window = window_sets_.data() + q - 1;
-    counter_.count_pair(word, bytes_, [&] {
-      const Pair last = BitSlicedCounter::load_pair(*next_window++ + word);
-      Pair x = last;
-      for (int k = 0; k < q - 1; ++k) x |= recent[k];
-      for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
-      recent[q - 2] = last;
-      return x;
-    });
+    counter_.count_pair(word, bytes_,
+                        [&] { return next_window_union<q>(next_window, word, recent); });
     // What a row lists from a word is at most this: most words it passes over.
     for (int32_t i = 0; i < kPairWords; ++i)
       word_most_[word + i] = counter_.most(word + i, listed_[word + i], planes_);

@@ -130,16 +130,10 @@ void GramQuery::count_words(int32_t first_word, int32_t end_word, const int32_t*
       continue;
     }
     Pair recent[q - 1];
-    for (int k = 0; k < q - 1; ++k) recent[k] = BitSlicedCounter::load_pair(block_sets_[k] + at);
+    load_first_windows<q>(block_sets_.data(), at, recent);
     const uint64_t* const* next_window = block_sets_.data() + q - 1;
-    const bool completed = counter_.count_pair_reaching(word, bytes_, pair_need, [&] {
-      const Pair last = BitSlicedCounter::load_pair(*next_window++ + at);
-      Pair x = last;
-      for (int k = 0; k < q - 1; ++k) x |= recent[k];
-      for (int k = 0; k + 1 < q - 1; ++k) recent[k] = recent[k + 1];
-      recent[q - 2] = last;
-      return x;
-    });
+    const bool completed = counter_.count_pair_reaching(
+        word, bytes_, pair_need, [&] { return next_window_union<q>(next_window, at, recent); });
     mark_completed(word, completed);
   }
 }
